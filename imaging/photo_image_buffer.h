@@ -1,0 +1,44 @@
+// Turns each raster page into a printable picture and, once a sheet is
+// complete, writes the sheet as three 8-bit colour plane records.
+#pragma once
+
+#include <cstdint>
+
+#include "command_sink.h"
+#include "il_bitmap.h"
+#include "media_buffer_info.h"
+
+class PhotoImageBuffer {
+public:
+    PhotoImageBuffer();
+    virtual ~PhotoImageBuffer();
+    PhotoImageBuffer(const PhotoImageBuffer&) = delete;
+    PhotoImageBuffer& operator=(const PhotoImageBuffer&) = delete;
+
+    // Keeps the job's single-picture sheet geometry; always 0.
+    int Alloc(DeviceMediaBufferInfo info);
+    // Takes ownership of `page` (bottom-up 24-bit rows) and returns a new
+    // record owning the processed picture, or null when memory ran out.
+    _tagBITMAPHANDLE* ColorProcess(void* page, long width, long height, int slot);
+    // Splits `picture` into the slot's planes; the picture stays the caller's.
+    void SetImageData(int slot, _tagBITMAPHANDLE* picture);
+    // Writes the YPLANE, MPLANE and CPLANE records; 0 written, 3 failed.
+    int Send(CommandSink* entry, DeviceMediaBufferInfo* sheet);
+    // Both release every slot; always 0.
+    int Clear();
+    int Free();
+
+    DeviceMediaBufferInfo media;
+    // Slot k, plane 0 yellow (from blue), 1 magenta (green), 2 cyan (red).
+    _tagBITMAPHANDLE planes[3][3];
+    int64_t resolution;
+    int64_t resolutionMode;
+    bool paperRotate;
+    bool border;
+    int32_t sharpness;
+    bool colorAdjustment;
+    int32_t gammaR, gammaG, gammaB;
+    int32_t brightnessR, brightnessG, brightnessB;
+    int32_t contrastR, contrastG, contrastB;
+    int32_t saturation;
+};
