@@ -17,8 +17,11 @@ public:
 
     // Keeps the job's single-picture sheet geometry; always 0.
     int Alloc(DeviceMediaBufferInfo info);
-    // Takes ownership of `page` (bottom-up 24-bit rows) and returns a new
-    // record owning the processed picture, or null when memory ran out.
+    // Takes ownership of `page` (bottom-up 24-bit rows of 4-byte-padded
+    // pitch, obtained with GlobalAlloc/malloc) and returns a new zero-filled
+    // record owning the processed picture (without pixels when processing
+    // failed), or null when memory ran out. Release the pixels with
+    // IL_FreeBitmap, then the record with GlobalFree.
     _tagBITMAPHANDLE* ColorProcess(void* page, long width, long height, int slot);
     // Splits `picture` into the slot's planes; the picture stays the caller's.
     void SetImageData(int slot, _tagBITMAPHANDLE* picture);
@@ -41,4 +44,12 @@ public:
     int32_t brightnessR, brightnessG, brightnessB;
     int32_t contrastR, contrastG, contrastB;
     int32_t saturation;
+
+private:
+    // Shrinks the working picture onto a white canvas sized for the sheet's
+    // borders; false when memory for the canvas or a strip ran out.
+    bool ShrinkInsideBorder(_tagBITMAPHANDLE* work);
+    // Tone curves, sharpening and saturation; releases `work` and returns
+    // the new result record (null only when that record cannot be had).
+    _tagBITMAPHANDLE* FinishPicture(_tagBITMAPHANDLE* work);
 };
