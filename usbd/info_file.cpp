@@ -1,0 +1,259 @@
+#include "info_file.h"
+
+#include "printer_queries.h"
+#include "run_command.h"
+#include "serial_number.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kTmpDir = "/tmp";
+constexpr const char* kInfoPrefix = "ZR_";
+constexpr int kLineSize = 256;
+constexpr long kPowerSaving = 900;
+constexpr long kPrinting = 1;
+
+// Status last written for any printer; all writers hold usb_openclose_mutex.
+long prevStatus = -1;
+
+void AddLine(std::string& text, const char* format, const char* key, const std::string& value)
+{
+    char line[kLineSize];
+    snprintf(line, sizeof line, format, key, value.c_str());
+    text += line;
+}
+
+void AddSection(std::string& text, const char* header)
+{
+    text += header;
+    text += '\n';
+}
+
+// Reply text with its first `drop` characters removed, or "" when shorter.
+std::string Tail(const char* reply, long length, long drop)
+{
+    if (length < 0 || length <= drop)
+        return std::string();
+    return InfoValue(reply + drop);
+}
+
+void Relabel(const char* path, const char* type)
+{
+    RunCommand({"chcon", "-t", type, path});
+}
+
+void PublishFile(const std::string& path, const std::string& text)
+{
+    if (bSELinuxEnabled && existFile(path.c_str()))
+        Relabel(path.c_str(), "tmp_t");
+    WriteInfoText(path.c_str(), text);
+    if (bSELinuxEnabled)
+        Relabel(path.c_str(), "cupsd_tmp_t");
+}
+
+long ReadStatus(libusb_device_handle* handle)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const long status = GetStatus(handle);
+        if (status != kStatusFailed)
+            return status;
+    }
+    return kStatusOffline;
+}
+
+// A reading is the number from the reply's third character on.
+bool ReadCounter(libusb_device_handle* handle, bool slow, int* reading)
+{
+    char text[kQueryOutSize] = {};
+    const long length = GetTotalCount(handle, text, slow);
+    if (length < 0)
+        return false;
+    *reading = length > 2 ? static_cast<int>(strtol(text + 2, nullptr, 10)) : 0;
+    return true;
+}
+
+}  // namespace
+
+std::string InfoFilePath(const char* serial)
+{
+    if (!IsAcceptableSerial(serial))
+        return std::string();
+    char name[128];
+    snprintf(name, sizeof name, "%s/%s%s.log", kTmpDir, kInfoPrefix, serial);
+    return name;
+}
+
+std::string InfoValue(const char* text)
+{
+    std::string value(text == nullptr ? "" : text);
+    for (char& c : value) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u > 0x7E || c == '"')
+            c = '?';
+    }
+    return value;
+}
+
+int ChooseTotalCount(thdata* r, long status, bool printEnded, const CounterRead& read)
+{
+    int reading = 0;
+    bool have = false;
+    if (r->fileFlags & 2) {
+        int first = 0;
+        if (read(status == kPowerSaving, &first)) {
+            have = true;
+            reading = first;
+            int second = 0;
+            if (printEnded && read(false, &second))
+                reading = second;
+        }
+    }
+    if (!have && (r->bCountRefresh || printEnded)) {
+        if (read(false, &reading)) {
+            have = true;
+            if (!printEnded)
+                r->bCountRefresh = false;
+        }
+    }
+    if (!have && r->bMonitorSeen && !r->bMonitorCountRead) {
+        if (status == kPowerSaving) {
+            // Waking the printer for its counter would take 10 seconds.
+            r->bMonitorCountRead = true;
+        } else if (read(false, &reading)) {
+            r->bMonitorCountRead = true;
+            have = true;
+        }
+    }
+    // Readings taken while nobody asked (before registration) stay private.
+    if (have && r->fileFlags != 0)
+        r->totalCount = reading;
+    return r->totalCount >= 0 ? r->totalCount : -1;
+}
+
+void WriteFile(libusb_device_handle* handle, thdata* record)
+{
+    if (record == nullptr)
+        return;
+    const std::string path = InfoFilePath(record->serialNo);
+    if (path.empty())
+        return;
+    std::string text;
+    AddSection(text, "#PRINTER_INFORMATION");
+    AddLine(text, "%s=\"%s\"\n", "MODEL", InfoValue(record->model));
+
+    const long status = ReadStatus(handle);
+    const bool printEnded = prevStatus == kPrinting && status != kPrinting;
+    prevStatus = status;
+    char number[32];
+    snprintf(number, sizeof number, "%05ld", status);
+    AddLine(text, "%s=\"%s\"\n", "PRINTER_STATUS", number);
+    snprintf(number, sizeof number, "%05d", GetMessage(static_cast<int>(status)));
+    AddLine(text, "%s=\"%s\"\n", "PRINTER_MESSAGE", number);
+
+    char reply[kQueryOutSize] = {};
+    long length = GetFirmVersion(handle, reply);
+    AddLine(text, "%s=\"%s\"\n", "PRINTER_VERSION", Tail(reply, length, 0));
+    AddLine(text, "%s=\"%s\"\n", "PRINTER_SERIAL_NO", status == kStatusOffline ? "" : record->serialNo);
+    text += '\n';
+    AddSection(text, "#MEDIA_INFORMATION");
+
+    memset(reply, 0, sizeof reply);
+    length = GetMediaSize(handle, reply);
+    AddLine(text, "%s=\"%s\"\n", "MEDIA_SIZE", Tail(reply, length, 2));
+    memset(reply, 0, sizeof reply);
+    length = GetMediaInitial(handle, reply);
+    AddLine(text, "%s=\"%s\"\n", "MEDIA_INITIAL", Tail(reply, length, 4));
+    memset(reply, 0, sizeof reply);
+    length = GetMediaRemain(handle, reply);
+    AddLine(text, "%s=\"%s\"\n", "MEDIA_REMAIN", Tail(reply, length, 4));
+    text += '\n';
+    AddSection(text, "#COUNTER_INFORMATION");
+
+    const int count = ChooseTotalCount(record, status, printEnded,
+        [handle](bool slow, int* value) { return ReadCounter(handle, slow, value); });
+    if (count >= 0) {
+        snprintf(number, sizeof number, "%d", count);
+        AddLine(text, "%s=\"%s\"\n", "TOTAL_COUNT", number);
+    } else {
+        AddLine(text, "%s=\"%s\"\n", "TOTAL_COUNT", "");
+    }
+    text += '\n';
+    PublishFile(path, text);
+}
+
+void WriteFile(const char* serial)
+{
+    // An unusable serial (including none at all) names no file.
+    const std::string path = InfoFilePath(serial);
+    if (path.empty())
+        return;
+    std::string text = "#PRINTER_INFORMATION\n"
+                       "MODEL=\"\"\n";
+    char line[64];
+    snprintf(line, sizeof line, "%s=\"%05d\"\n", "PRINTER_STATUS", 99999);
+    text += line;
+    snprintf(line, sizeof line, "%s=\"%05d\"\n", "PRINTER_MESSAGE", 6);
+    text += line;
+    text += "PRINTER_VERSION=\"\"\n"
+            "PRINTER_SERIAL_NO=\"\"\n"
+            "\n"
+            "#MEDIA_INFORMATION\n"
+            "MEDIA_SIZE=\"\"\n"
+            "MEDIA_INITIAL=\"\"\n"
+            "MEDIA_REMAIN=\"\"\n"
+            "\n"
+            "#COUNTER_INFORMATION\n"
+            "TOTAL_COUNT=\"\"\n"
+            "\n";
+    PublishFile(path, text);
+}
+
+bool WriteInfoText(const char* path, const std::string& text)
+{
+    // No O_TRUNC here: a planted file is judged before anything is cut.
+    // O_NONBLOCK keeps a planted FIFO from hanging the open.
+    const int fd = open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    // A hard link would let the write reach a file elsewhere on the disk.
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
+        close(fd);
+        return false;
+    }
+    bool ok = ftruncate(fd, 0) == 0;
+    size_t done = 0;
+    while (ok && done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<size_t>(n);
+    }
+    // Other users (the filter's lp, the desktop user) must be able to use it.
+    fchmod(fd, 0666);
+    close(fd);
+    return ok;
+}
+
+bool existFile(const char* path)
+{
+    struct stat st;
+    return path != nullptr && stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool isSELinuxEnabled()
+{
+    char line[32];
+    if (!RunCommandFirstLine({"getenforce"}, line, sizeof line))
+        return false;
+    return strncmp(line, "Enforcing", 9) == 0;
+}

@@ -1,0 +1,88 @@
+#include "monitor_thread.h"
+
+#include "control_files.h"
+#include "info_file.h"
+#include "queue_registration.h"
+#include "usb_transport.h"
+
+#include <unistd.h>
+
+namespace {
+
+thdata* FindRecord(libusb_device* device, thdata* current)
+{
+    pthread_mutex_lock(&m);
+    if (!thDevData.empty()) {
+        current = nullptr;
+        for (thdata* r : thDevData) {
+            if (r->device == device) {
+                current = r;
+                break;
+            }
+        }
+    }
+    pthread_mutex_unlock(&m);
+    return current;
+}
+
+// Takes interface 0 away from the kernel's printer driver (once; it is never
+// given back) and claims it.
+void Claim(thdata* r)
+{
+    const int active = libusb_kernel_driver_active(r->handle, zr_usb::kInterface);
+    bool free = active == 0;
+    if (active == 1)
+        free = libusb_detach_kernel_driver(r->handle, zr_usb::kInterface) == 0;
+    if (free && libusb_claim_interface(r->handle, zr_usb::kInterface) == 0)
+        r->bClaimed = true;
+}
+
+// One USB access, with the daemon-wide USB lock held throughout.
+void Access(thdata* r, libusb_device* device)
+{
+    pthread_mutex_lock(&usb_openclose_mutex);
+    if (libusb_open(device, &r->handle) == 0) {
+        Claim(r);
+        if (r->bClaimed)
+            getPrinterInfo(r);
+    } else {
+        r->handle = nullptr;
+    }
+    if (r->bClaimed) {
+        libusb_release_interface(r->handle, zr_usb::kInterface);
+        r->bClaimed = false;
+    }
+    if (r->handle != nullptr) {
+        libusb_close(r->handle);
+        r->handle = nullptr;
+    }
+    pthread_mutex_unlock(&usb_openclose_mutex);
+}
+
+}  // namespace
+
+void* thread_function(void* arg)
+{
+    libusb_device* const device = static_cast<thdata*>(arg)->device;
+    thdata* current = nullptr;
+    for (;;) {
+        current = FindRecord(device, current);
+        while (current == nullptr) {
+            sleep(1);
+            current = FindRecord(device, current);
+        }
+        if (current->bDetached.load()) {
+            WriteFile(current->serialNo);
+            return nullptr;
+        }
+        if (current->bSerialOk)
+            current->fileFlags = fileCheck(current);
+        if (current->fileFlags == 0 && current->bRegistered) {
+            sleep(1);
+            continue;
+        }
+        Access(current, device);
+        current->fileFlags = 0;
+        sleep(1);
+    }
+}

@@ -1,0 +1,26 @@
+// The printer's queries, one command record and one reply each.
+// Every text query fills a caller's buffer of at least kQueryOutSize bytes;
+// a longer reply is cut there, always NUL-terminated.
+#pragma once
+
+#include <libusb.h>
+
+constexpr int kQueryOutSize = 64;
+// GetStatus's failure value; a 32-bit status widened to long never equals it.
+constexpr long kStatusFailed = 2147483648L;
+// The daemon's own status for a printer that does not answer or has left.
+constexpr long kStatusOffline = 99999;
+
+long GetStatus(libusb_device_handle* handle);
+long GetSerialNo(libusb_device_handle* handle, char* out);
+long GetMediaSize(libusb_device_handle* handle, char* out);
+long GetMediaClass(libusb_device_handle* handle, char* out);
+long GetMediaInitial(libusb_device_handle* handle, char* out);
+long GetMediaRemain(libusb_device_handle* handle, char* out);
+long GetMediaRemainHalf(libusb_device_handle* handle, char* out);
+long GetFirmVersion(libusb_device_handle* handle, char* out);
+// With `wait` the printer gets 10 seconds to find its counter (power saving).
+long GetTotalCount(libusb_device_handle* handle, char* out, bool wait);
+
+// Message code shown for a printer status.
+int GetMessage(int status);

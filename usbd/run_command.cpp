@@ -1,0 +1,81 @@
+#include "run_command.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Starts the program with stdin from /dev/null (lpadmin may prompt) and
+// stdout either into `outFd` or to /dev/null. Answers the child's pid or -1.
+pid_t Spawn(const std::vector<std::string>& argv, int outFd)
+{
+    if (argv.empty())
+        return -1;
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    const int devNull = open("/dev/null", O_RDWR);
+    if (devNull >= 0) {
+        dup2(devNull, STDIN_FILENO);
+        dup2(outFd >= 0 ? outFd : devNull, STDOUT_FILENO);
+        dup2(devNull, STDERR_FILENO);
+    }
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+int Wait(pid_t pid)
+{
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+int RunCommand(const std::vector<std::string>& argv)
+{
+    const pid_t pid = Spawn(argv, -1);
+    return pid < 0 ? -1 : Wait(pid);
+}
+
+bool RunCommandFirstLine(const std::vector<std::string>& argv, char* line, int capacity)
+{
+    if (line == nullptr || capacity < 2)
+        return false;
+    memset(line, 0, static_cast<size_t>(capacity));
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+    const pid_t pid = Spawn(argv, fds[1]);
+    close(fds[1]);
+    if (pid < 0) {
+        close(fds[0]);
+        return false;
+    }
+    FILE* out = fdopen(fds[0], "r");
+    bool got = false;
+    if (out != nullptr) {
+        got = fgets(line, capacity, out) != nullptr;
+        // Drain the rest so the child never blocks on a full pipe.
+        char scrap[256];
+        while (fgets(scrap, sizeof scrap, out) != nullptr) {
+        }
+        fclose(out);
+    } else {
+        close(fds[0]);
+    }
+    const int status = Wait(pid);
+    return got && status == 0;
+}
