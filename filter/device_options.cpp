@@ -1,0 +1,205 @@
+// The job options of DeviceEntry: settings stored for the photo processing and
+// the per-print setting records. Every value comes from _GetCupsValue (job
+// option, else PPD default); values that are not listed fall back to a default
+// and are never an error.
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "cups_value.h"
+#include "device_entry.h"
+#include "printer_info.h"
+
+namespace {
+
+bool Is(const char* value, const char* text)
+{
+    return value != nullptr && strcmp(value, text) == 0;
+}
+
+// strtol's reading, then taken as a signed 32-bit number.
+int32_t ToInt(const char* value)
+{
+    return static_cast<int32_t>(strtol(value, nullptr, 10));
+}
+
+// Scaled option values are kept in the 32-bit range instead of wrapping, so
+// an absurd option can never turn into its opposite.
+int32_t Saturate(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= static_cast<double>(INT32_MAX))
+        return INT32_MAX;
+    if (v <= static_cast<double>(INT32_MIN))
+        return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+int32_t GammaPercent(const char* value)
+{
+    return Saturate(std::pow(2.0, ToInt(value) / 100.0) * 100.0);
+}
+
+// A combined option ("ZvoGamma") wins over its per-channel options
+// ("ZvoGammaR", ...); absent channels take `absent`.
+template <typename Convert>
+void SetChannels(const char* name, int32_t absent, Convert convert, int32_t& r, int32_t& g, int32_t& b,
+                 int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    if (const char* all = _GetCupsValue(name, optionCount, options, ppd)) {
+        r = g = b = convert(all);
+        return;
+    }
+    const char suffix[3] = {'R', 'G', 'B'};
+    int32_t* channel[3] = {&r, &g, &b};
+    for (int i = 0; i < 3; ++i) {
+        char channelName[64];
+        snprintf(channelName, sizeof channelName, "%s%c", name, suffix[i]);
+        const char* value = _GetCupsValue(channelName, optionCount, options, ppd);
+        *channel[i] = value != nullptr ? convert(value) : absent;
+    }
+}
+
+}  // namespace
+
+int DeviceEntry::SetResolution(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    const char* value = _GetCupsValue("Resolution", optionCount, options, ppd);
+    if (Is(value, "300x600dpi")) {
+        resolution = 600;
+        resolutionMode = 1;
+    } else if (Is(value, "600x600dpi")) {
+        resolution = 600;
+        resolutionMode = 2;
+    } else {
+        resolution = 300;
+        resolutionMode = 0;
+    }
+    return UpdateMediaInfo(media) == 0 ? 1 : 0;
+}
+
+void DeviceEntry::SetBorder(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    border = Is(_GetCupsValue("ZvoBorder", optionCount, options, ppd), "Enable");
+}
+
+void DeviceEntry::SetSharpness(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    static const int32_t kSteps[] = {-1000, -500, 0, 650, 700, 750, 800, 850, 900, 950, 1000};
+    sharpness = 0;
+    const char* value = _GetCupsValue("ZvoSharpness", optionCount, options, ppd);
+    if (value == nullptr)
+        return;
+    const int32_t v = ToInt(value);
+    if (v >= -2 && v <= 8)
+        sharpness = kSteps[v + 2];
+}
+
+void DeviceEntry::SetGamma(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    SetChannels("ZvoGamma", 100, GammaPercent, gammaR, gammaG, gammaB, optionCount, options, ppd);
+}
+
+void DeviceEntry::SetIntensity(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    auto twice = [](const char* v) { return Saturate(2.0 * ToInt(v)); };
+    SetChannels("ZvoBrightness", 0, twice, brightnessR, brightnessG, brightnessB, optionCount, options, ppd);
+}
+
+void DeviceEntry::SetContrast(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    auto tenfold = [](const char* v) { return Saturate(10.0 * ToInt(v)); };
+    SetChannels("ZvoContrast", 0, tenfold, contrastR, contrastG, contrastB, optionCount, options, ppd);
+}
+
+void DeviceEntry::SetSaturation(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    const char* value = _GetCupsValue("ZvoChroma", optionCount, options, ppd);
+    saturation = value != nullptr ? Saturate(10.0 * ToInt(value)) : 0;
+}
+
+void DeviceEntry::SetColorAdjustment(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    colorAdjustment = Is(_GetCupsValue("ZvoColorAdjustment", optionCount, options, ppd), "Enable");
+}
+
+int DeviceEntry::SendNumber(const char* parameter, long value)
+{
+    char digits[32];
+    snprintf(digits, sizeof digits, "%08ld", value);
+    return SendControl(parameter, digits, 8);
+}
+
+int DeviceEntry::SendSysTime()
+{
+    if (!isSupportSysTime())
+        return 0;
+    time_t now = time(nullptr);
+    struct tm local;
+    if (localtime_r(&now, &local) == nullptr)
+        return 0;
+    char text[32];
+    snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d\r", local.tm_year + 1900, local.tm_mon + 1,
+             local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return SendControl("SET_SYS_TIME", text, 15);
+}
+
+int DeviceEntry::SendCutterMode(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    const bool cut = Is(_GetCupsValue("Zvo2InchCut", optionCount, options, ppd), "Enable") &&
+                     (media.mediaFlag & 0xFF) != 0;
+    return SendNumber("CUTTER", cut ? 120 : 0);
+}
+
+int DeviceEntry::SendOvercoatFinish(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    double firmware = 0.0;
+    if (_GetFirmwVersion(0, &firmware) != 0)
+        return 0;
+    const char* value = _GetCupsValue("ZvoOvercoatFinish", optionCount, options, ppd);
+    unsigned long code = 0;
+    if (Is(value, "Luster"))
+        code = 22;
+    else if (Is(value, "Matte"))
+        code = 1;
+    else if (Is(value, "FineMatte"))
+        code = 21;
+    if (SetOvercoatFinish(code, firmware) != 0)
+        return 0;
+    return SendNumber("OVERCOAT", overcoat.overcoatValue);
+}
+
+int DeviceEntry::SendPrintRetry(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    const bool off = Is(_GetCupsValue("ZvoPrintRetry", optionCount, options, ppd), "Disable");
+    return SendNumber("BUFFCNTRL", off ? 0 : 1);
+}
+
+int DeviceEntry::SendPrintSpeed(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    // Only the 300 x 600 dpi mode has a speed choice; the value is looked up
+    // before the speed option because a PPD lookup overwrites the last answer.
+    const bool fineMode = Is(_GetCupsValue("Resolution", optionCount, options, ppd), "300x600dpi");
+    long speed = 0;
+    if (fineMode)
+        speed = Is(_GetCupsValue("ZvoPrintSpeed", optionCount, options, ppd), "Enable") ? 30 : 10;
+    return SendNumber("PRINTSPEED", speed);
+}
+
+int DeviceEntry::SendDecurl(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    if (!isSupportDecurl())
+        return 0;
+    const char* value = _GetCupsValue("ZvoDecurl", optionCount, options, ppd);
+    int mode = 2;
+    if (Is(value, "Enable"))
+        mode = 1;
+    else if (Is(value, "Disable"))
+        mode = 0;
+    char text[32];
+    snprintf(text, sizeof text, "%02d0000000000", mode);
+    return SendControl("DECURL", text, 12);
+}

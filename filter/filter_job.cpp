@@ -1,0 +1,201 @@
+#include "filter_job.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "device_entry_zr.h"
+#include "printer_info.h"
+#include "raster_page.h"
+
+volatile sig_atomic_t Canceled = 0;
+
+void CancelJob(int)
+{
+    Canceled = 1;
+}
+
+namespace {
+
+constexpr int kJobFileTests = 120;
+constexpr size_t kJobFilePathMax = 127;
+
+struct Job {
+    char* jobId = nullptr;
+    int optionCount = 0;
+    cups_option_t* options = nullptr;
+    ppdfile_s* ppd = nullptr;
+    cups_raster_t* raster = nullptr;
+    DeviceEntry* entry = nullptr;
+    int layoutNum = 1;
+    int parity = 0;
+};
+
+// Releases everything the job holds; the entry's destructor releases any
+// pictures still waiting in the photo buffer.
+void Finish(Job& job)
+{
+    delete job.entry;
+    job.entry = nullptr;
+    if (job.raster != nullptr)
+        cupsRasterClose(job.raster);
+    job.raster = nullptr;
+    wrappedPpdClose(job.ppd);
+    job.ppd = nullptr;
+    cupsFreeOptions(job.optionCount, job.options);
+    job.options = nullptr;
+    job.optionCount = 0;
+}
+
+void ReleasePicture(_tagBITMAPHANDLE* picture)
+{
+    if (picture == nullptr)
+        return;
+    IL_FreeBitmap(picture);
+    free(picture);
+}
+
+// Places every copy of one page; false when the job was cancelled meanwhile.
+bool PlaceCopies(Job& job, _tagBITMAPHANDLE* picture, unsigned copies, int pageCounter, int& slotCounter)
+{
+    for (unsigned c = 0; c < copies; ++c) {
+        // A cancelled job writes nothing more, even when many copies remain.
+        if (Canceled)
+            return false;
+        const int capacity = (job.parity == 1 && c == 0 && pageCounter == 0) ? 1 : job.layoutNum;
+        job.entry->SetImageData(slotCounter, picture);
+        ++slotCounter;
+        if (slotCounter >= capacity) {
+            FlushPrint(*job.entry, capacity, job.optionCount, job.options, job.ppd);
+            slotCounter = 0;
+        }
+    }
+    return true;
+}
+
+// The page loop; answers the exit status.
+int RunPages(Job& job)
+{
+    int pageCounter = 0;
+    int slotCounter = 0;
+    cups_page_header2_t header;
+    while (cupsRasterReadHeader2(job.raster, &header)) {
+        if (Canceled)
+            return 0;
+        const std::string problem = RasterHeaderProblem(header);
+        if (!problem.empty()) {
+            // Pictures not yet printed are dropped with the page: a job whose
+            // input is broken must not print a half-filled sheet as if done.
+            fprintf(stderr, "ERROR: Unsupported raster page %d: %s\n", pageCounter + 1, problem.c_str());
+            return 1;
+        }
+        char* page = nullptr;
+        const PageRead read = ReadPage(job.raster, header, &Canceled, &page);
+        if (read == PageRead::Canceled)
+            return 0;
+        if (read == PageRead::NoMemory) {
+            fprintf(stderr, "ERROR: Not enough memory for raster page %d\n", pageCounter + 1);
+            return 1;
+        }
+        if (Canceled) {
+            free(page);
+            return 0;
+        }
+        _tagBITMAPHANDLE* picture = job.entry->MakeImageData(page, header.cupsWidth, header.cupsHeight, slotCounter);
+        const bool placed = picture == nullptr || PlaceCopies(job, picture, header.NumCopies, pageCounter, slotCounter);
+        ReleasePicture(picture);
+        if (!placed)
+            return 0;
+        ++pageCounter;
+    }
+    if (!Canceled && slotCounter > 0)
+        FlushPrint(*job.entry, slotCounter, job.optionCount, job.options, job.ppd);
+    return 0;
+}
+
+}  // namespace
+
+int PrinterStatusCheck(char* jobId, int, cups_option_t*)
+{
+    const std::string path = JobFilePath(jobId);
+    // A name that long could not be formed by the backend either.
+    if (path.size() > kJobFilePathMax)
+        return 0;
+    struct stat st;
+    for (int test = 0; test < kJobFileTests; ++test) {
+        if (stat(path.c_str(), &st) == 0) {
+            sleep(1);
+            return 0;
+        }
+        if (test + 1 < kJobFileTests)
+            sleep(1);
+    }
+    return 0;
+}
+
+void ConfigureEntry(DeviceEntry& entry, int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    entry.SendSysTime();
+    entry.SetResolution(optionCount, options, ppd);
+    entry.SetMediaSize(optionCount, options, ppd);
+    entry.SetBorder(optionCount, options, ppd);
+    entry.SetSharpness(optionCount, options, ppd);
+    entry.SetGamma(optionCount, options, ppd);
+    entry.SetIntensity(optionCount, options, ppd);
+    entry.SetContrast(optionCount, options, ppd);
+    entry.SetSaturation(optionCount, options, ppd);
+    entry.SetColorAdjustment(optionCount, options, ppd);
+    entry.SetPaperRotate(optionCount, options, ppd);
+}
+
+void FlushPrint(DeviceEntry& entry, int pictureCount, int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    entry.SendCutterMode(optionCount, options, ppd);
+    entry.SendOvercoatFinish(optionCount, options, ppd);
+    entry.SendPrintRetry(optionCount, options, ppd);
+    entry.SendPrintSpeed(optionCount, options, ppd);
+    entry.SendDecurl(optionCount, options, ppd);
+    entry.SendImageData(pictureCount);
+}
+
+int RunFilter(int argc, char** argv)
+{
+    if (argc != 6 && argc != 7)
+        return 1;
+    int fd = 0;
+    if (argc == 7) {
+        fd = open(argv[6], O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            sleep(1);
+            return 1;
+        }
+    }
+    Job job;
+    job.jobId = argv[1];
+    job.optionCount = cupsParseOptions(argv[5], 0, &job.options);
+    job.ppd = wrappedPpdOpenFile(getenv("PPD"));
+
+    Canceled = 0;
+    signal(SIGTERM, CancelJob);
+    PrinterStatusCheck(job.jobId, job.optionCount, job.options);
+
+    job.raster = cupsRasterOpen(fd, CUPS_RASTER_READ);
+    job.entry = new (std::nothrow) DeviceEntry_ZR();
+    int status = 0;
+    if (job.entry != nullptr) {
+        ConfigureEntry(*job.entry, job.optionCount, job.options, job.ppd);
+        job.layoutNum = job.entry->GetMultiLayoutNum(job.jobId);
+        job.parity = job.entry->GetRemainHalf(job.jobId) % 2;
+        if (job.raster != nullptr)
+            status = RunPages(job);
+    }
+    Finish(job);
+    if (fd > 0)
+        close(fd);
+    return status;
+}

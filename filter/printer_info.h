@@ -1,0 +1,19 @@
+// What the filter learns from outside its job options: the printer firmware
+// version that the model tables are checked against, and what the print
+// backend announced about the job in its job file in /tmp.
+#pragma once
+
+#include <string>
+
+// 3 for a null pointer; otherwise stores the version this filter works with
+// (1.53) and answers 0. The device is not consulted.
+int _GetFirmwVersion(long device, double* version);
+
+// Looks for the first line of the job's file that contains `key` and copies
+// its value (the text from the key on, with every character of the key, every
+// double quote and every line feed removed) into `out` when it is shorter than
+// outSize. Always 0; `out` stays untouched when nothing fits or matches.
+int _GetValuePrInfoFile(const char* key, const char* jobId, char* out, int outSize);
+
+// "/tmp/Print_<jobId>.log", the file the print backend creates for each job.
+std::string JobFilePath(const char* jobId);
