@@ -57,7 +57,7 @@ void ReleasePicture(_tagBITMAPHANDLE* picture)
     if (picture == nullptr)
         return;
     IL_FreeBitmap(picture);
-    free(picture);
+    GlobalFree(picture);
 }
 
 // Places every copy of one page; false when the job was cancelled meanwhile.

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -59,11 +60,13 @@ std::string Format(const char* format, ...)
     return text;
 }
 
-bool Fail(StreamReport& report, size_t index, const std::string& why)
+bool Fail(StreamReport& report, size_t index, const std::string& why, size_t offset = SIZE_MAX)
 {
     if (report.error.empty()) {
         report.error = why;
         report.errorRecord = index;
+        report.errorOffset = offset != SIZE_MAX ? offset
+                           : index < report.records.size() ? report.records[index].offset : 0;
     }
     return false;
 }
@@ -238,20 +241,20 @@ void ParseRecords(const unsigned char* bytes, size_t size, StreamReport& report)
         StreamRecord r;
         r.offset = at;
         if (size - at < kHeader) {
-            Fail(report, index, Format("%zu bytes left, too few for a 32-byte record header", size - at));
+            Fail(report, index, Format("%zu bytes left, too few for a 32-byte record header", size - at), at);
             return;
         }
         const unsigned char* h = bytes + at;
         if (h[0] != 0x1B || h[1] != 'P') {
-            Fail(report, index, "record does not start with ESC P");
+            Fail(report, index, "record does not start with ESC P", at);
             return;
         }
         if (!ReadField(h + 2, 6, r.name) || r.name.empty()) {
-            Fail(report, index, "name field is not left-aligned text padded with spaces");
+            Fail(report, index, "name field is not left-aligned text padded with spaces", at);
             return;
         }
         if (!ReadField(h + 8, 16, r.parameter)) {
-            Fail(report, index, "parameter field is not left-aligned text padded with spaces");
+            Fail(report, index, "parameter field is not left-aligned text padded with spaces", at);
             return;
         }
         static const unsigned char kSpaces[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
@@ -261,19 +264,19 @@ void ParseRecords(const unsigned char* bytes, size_t size, StreamReport& report)
             r.hasData = true;
             r.dataLength = strtoul(std::string(reinterpret_cast<const char*>(h + 24), 8).c_str(), nullptr, 10);
             if (r.dataLength == 0) {
-                Fail(report, index, "length field of zero (a record without data has eight spaces)");
+                Fail(report, index, "length field of zero (a record without data has eight spaces)", at);
                 return;
             }
             if (r.parameter.empty()) {
-                Fail(report, index, "data block without a parameter");
+                Fail(report, index, "data block without a parameter", at);
                 return;
             }
         } else {
-            Fail(report, index, "length field is neither eight digits nor eight spaces");
+            Fail(report, index, "length field is neither eight digits nor eight spaces", at);
             return;
         }
         if (r.hasData && size - at - kHeader < r.dataLength) {
-            Fail(report, index, Format("data length %zu but only %zu bytes follow", r.dataLength, size - at - kHeader));
+            Fail(report, index, Format("data length %zu but only %zu bytes follow", r.dataLength, size - at - kHeader), at);
             return;
         }
         r.data = r.hasData ? h + kHeader : nullptr;
@@ -349,8 +352,8 @@ StreamReport InspectJobStream(const unsigned char* bytes, size_t size, int headW
             step = kSetupSteps;
         }
     }
-    if (report.error.empty() && step != kSetupSteps && step > kSetupSteps)
-        Fail(report, limit, "stream ends inside a print: " + Expected(step) + " missing");
+    if (report.error.empty() && step > kSetupSteps)
+        Fail(report, limit, "stream ends inside a print: " + Expected(step) + " missing", size);
     return report;
 }
 

@@ -39,6 +39,7 @@ struct StreamReport {
     std::vector<StreamPrint> prints;
     std::string error;                  // empty when the stream is sound
     size_t errorRecord = 0;             // index of the offending record
+    size_t errorOffset = 0;             // its byte offset in the stream
 };
 
 // Splits the stream into records, checking each one's framing. Stops at the

@@ -117,9 +117,8 @@ int main(int argc, char** argv)
         }
     }
     if (!report.error.empty()) {
-        const size_t offset = report.errorRecord < report.records.size() ? report.records[report.errorRecord].offset
-                                                                           : bytes.size();
-        fprintf(stderr, "zr_inspect: record %zu at byte %zu: %s\n", report.errorRecord, offset, report.error.c_str());
+        fprintf(stderr, "zr_inspect: record %zu at byte %zu: %s\n", report.errorRecord, report.errorOffset,
+                report.error.c_str());
         return 1;
     }
     for (size_t n = 0; n < report.prints.size(); ++n) {
