@@ -41,7 +41,9 @@ int get_device_id(libusb_device_handle* handle, char* buffer, unsigned long size
         return -1;
     }
     unsigned long length = DeclaredDeviceIdLength(reinterpret_cast<unsigned char*>(buffer), size);
-    length = std::min(length, size);
+    // A device that claims more than it sent would have the bytes never
+    // received (stale or zero) taken for its ID: only what arrived counts.
+    length = std::min({length, size, static_cast<unsigned long>(r)});
     if (length <= kDeviceIdMinLength) {
         buffer[0] = '\0';
         return -1;

@@ -1,0 +1,264 @@
+#include "zr_printer_model.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace zrsim {
+
+namespace {
+
+constexpr size_t kHeader = 32;
+
+std::string Trimmed(const std::string& field)
+{
+    const size_t end = field.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : field.substr(0, end + 1);
+}
+
+// A reply record: eight length digits, then the body ended by CR.
+std::string ReplyRecord(const std::string& text)
+{
+    const std::string body = text + "\r";
+    char digits[16];
+    snprintf(digits, sizeof digits, "%08zu", body.size());
+    return digits + body;
+}
+
+}  // namespace
+
+ZrPrinterModel::ZrPrinterModel(PrinterState initial) : state(std::move(initial)) {}
+
+void ZrPrinterModel::Update(const std::function<void(PrinterState&)>& change)
+{
+    std::lock_guard<std::mutex> hold(lock);
+    change(state);
+}
+
+PrinterState ZrPrinterModel::State() const
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return state;
+}
+
+size_t ZrPrinterModel::ReceiveBulkOut(const uint8_t* data, size_t length)
+{
+    std::lock_guard<std::mutex> hold(lock);
+    outChunks.push_back(length);
+    if (state.acceptsNoBytes)
+        return 0;
+    pending.append(reinterpret_cast<const char*>(data), length);
+    ParseRecords();
+    return length;
+}
+
+void ZrPrinterModel::ParseRecords()
+{
+    while (pending.size() >= kHeader) {
+        if (pending[0] != '\x1b' || pending[1] != 'P') {
+            // Out of step: skip to the next record start.
+            const size_t next = pending.find("\x1bP", 1);
+            pending.erase(0, next == std::string::npos ? pending.size() - 1 : next);
+            continue;
+        }
+        const std::string lengthField = pending.substr(24, 8);
+        size_t dataLength = 0;
+        if (lengthField != "        ")
+            dataLength = static_cast<size_t>(strtoul(lengthField.c_str(), nullptr, 10));
+        if (pending.size() < kHeader + dataLength)
+            return;
+        ReceivedRecord record;
+        record.name = Trimmed(pending.substr(2, 6));
+        record.parameter = Trimmed(pending.substr(8, 16));
+        record.data = pending.substr(kHeader, dataLength);
+        const std::string raw = pending.substr(0, kHeader + dataLength);
+        pending.erase(0, kHeader + dataLength);
+        records.push_back(record);
+        bool known = false;
+        ReplyText(record, &known);
+        if (!known)
+            jobBytes += raw;
+        Answer(record);
+    }
+}
+
+std::string ZrPrinterModel::ReplyText(const ReceivedRecord& r, bool* known) const
+{
+    *known = true;
+    if (r.name == "STATUS") {
+        // The eight body bytes end with CR like every reply body.
+        char body[16];
+        snprintf(body, sizeof body, "%07ld", state.status);
+        return body;
+    }
+    if (r.name == "INFO") {
+        if (r.parameter == "SERIAL_NUMBER")
+            return state.serial;
+        if (r.parameter == "FVER")
+            return state.firmware;
+        if (r.parameter == "MEDIA")
+            return state.mediaReply;
+        if (r.parameter == "MQTY_DEFAULT")
+            return state.mediaInitialReply;
+        if (r.parameter == "MQTY")
+            return state.mediaRemainReply;
+        if (r.parameter == "MEDIA_CLASS_RFID")
+            return state.mediaClassReply;
+        if (r.parameter == "RQTY")
+            return state.mediaRemainHalfReply;
+    }
+    if (r.name == "MNT_RD" && r.parameter == "COUNTER_LIFE")
+        return "CL" + std::to_string(state.counter);
+    *known = false;
+    return std::string();
+}
+
+void ZrPrinterModel::Answer(const ReceivedRecord& record)
+{
+    if (!state.unplugOnCommand.empty() && state.unplugOnCommand == record.name + " " + record.parameter)
+        unplugRequested = true;
+    if (record.name == "CNTRL" && record.parameter == "START")
+        ++state.counter;
+    bool known = false;
+    const std::string text = ReplyText(record, &known);
+    if (!known)
+        return;
+    if (!state.rawReplies.empty()) {
+        const std::string raw = state.rawReplies.front();
+        state.rawReplies.pop_front();
+        outgoing.insert(outgoing.end(), raw.begin(), raw.end());
+        return;
+    }
+    const bool faulty = state.fault != ReplyFault::None &&
+        (state.repliesBeforeFault < 0 || repliesAnswered >= state.repliesBeforeFault);
+    ++repliesAnswered;
+    std::string reply = ReplyRecord(text);
+    if (faulty) {
+        switch (state.fault) {
+        case ReplyFault::Silent:
+        case ReplyFault::BusError:
+            return;
+        case ReplyFault::BadHeader:
+            reply[3] = 'A';
+            break;
+        case ReplyFault::ShortBody:
+            reply.resize(reply.size() > 11 ? reply.size() - 3 : 8);
+            break;
+        case ReplyFault::None:
+            break;
+        }
+    }
+    outgoing.insert(outgoing.end(), reply.begin(), reply.end());
+}
+
+int ZrPrinterModel::SendBulkIn(uint8_t* out, size_t capacity)
+{
+    std::lock_guard<std::mutex> hold(lock);
+    const bool faulty = state.fault == ReplyFault::BusError &&
+        (state.repliesBeforeFault < 0 || repliesAnswered > state.repliesBeforeFault);
+    if (faulty && outgoing.empty())
+        return -1;
+    const size_t n = std::min(capacity, outgoing.size());
+    std::copy(outgoing.begin(), outgoing.begin() + static_cast<long>(n), out);
+    outgoing.erase(outgoing.begin(), outgoing.begin() + static_cast<long>(n));
+    return static_cast<int>(n);
+}
+
+bool ZrPrinterModel::ReplyWaiting() const
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return !outgoing.empty();
+}
+
+void ZrPrinterModel::DiscardReply()
+{
+    std::lock_guard<std::mutex> hold(lock);
+    outgoing.clear();
+}
+
+std::string ZrPrinterModel::StringDescriptor(uint8_t index) const
+{
+    std::string text;
+    if (index == 1)
+        text = state.manufacturerString;
+    else if (index == 2)
+        text = state.productString;
+    else if (index == 3)
+        text = state.serial;
+    else
+        return std::string();
+    // bLength, bDescriptorType 3, then UTF-16LE; at most 126 characters fit.
+    text.resize(std::min<size_t>(text.size(), 126));
+    std::string d;
+    d += static_cast<char>(2 + 2 * text.size());
+    d += '\x03';
+    for (char c : text) {
+        d += c;
+        d += '\0';
+    }
+    return d;
+}
+
+int ZrPrinterModel::ControlIn(uint8_t requestType, uint8_t request, uint16_t value, uint16_t /*index*/,
+    uint8_t* out, size_t capacity)
+{
+    std::lock_guard<std::mutex> hold(lock);
+    std::string answer;
+    if (requestType == 0x80 && request == 6 && (value >> 8) == 3) {
+        const uint8_t index = value & 0xFF;
+        if (index == 0)
+            answer = std::string("\x04\x03\x09\x04", 4);  // US English only
+        else
+            answer = StringDescriptor(index);
+        if (answer.empty())
+            return -1;
+    } else if (requestType == 0xA1 && request == 0) {
+        if (!state.rawDeviceId.empty()) {
+            answer = state.rawDeviceId;
+        } else {
+            const size_t length = state.deviceId.size() + 2;
+            answer += static_cast<char>((length >> 8) & 0xFF);
+            answer += static_cast<char>(length & 0xFF);
+            answer += state.deviceId;
+        }
+    } else {
+        return -1;
+    }
+    const size_t n = std::min(capacity, answer.size());
+    memcpy(out, answer.data(), n);
+    return static_cast<int>(n);
+}
+
+bool ZrPrinterModel::UnplugRequested() const
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return unplugRequested;
+}
+
+std::vector<ReceivedRecord> ZrPrinterModel::Records() const
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return records;
+}
+
+std::string ZrPrinterModel::JobBytes() const
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return jobBytes;
+}
+
+std::vector<size_t> ZrPrinterModel::OutChunks() const
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return outChunks;
+}
+
+void ZrPrinterModel::ClearLogs()
+{
+    std::lock_guard<std::mutex> hold(lock);
+    records.clear();
+    jobBytes.clear();
+    outChunks.clear();
+}
+
+}  // namespace zrsim
