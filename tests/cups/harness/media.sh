@@ -1,0 +1,36 @@
+# The printer's page sizes as the queue offers them, with the size of one
+# picture in pixels at 300 dpi (across the head x along the feed, as the
+# page is printed). Portrait names describe the same picture turned upright.
+# shellcheck shell=bash
+
+# name  picture-width  picture-length  portrait(1/0)  two-up(1/0)  multicut  two-up-multicut
+KZR_MEDIA=(
+  "127x89mm    1548 1088 0 0 1 -"
+  "89x127mm    1548 1088 1 0 1 -"
+  "127x89mmx2  1548 1088 0 1 1 22"
+  "89x127mmx2  1548 1088 1 1 1 22"
+  "127x127mm   1548 1540 0 0 29 -"
+  "127x178mm   1548 2138 0 0 3 -"
+  "153x102mm   1844 1240 0 0 2 -"
+  "102x153mm   1844 1240 1 0 2 -"
+  "153x102mmx2 1844 1240 0 1 2 12"
+  "102x153mmx2 1844 1240 1 1 2 12"
+  "153x153mm   1844 1836 0 0 27 -"
+  "153x204mm   1844 2436 0 0 4 -"
+)
+
+# kzr_page_px NAME -> "W H": the raster page size at 300 dpi (portrait
+# names swap the picture's sides).
+kzr_page_px() {
+  local row
+  for row in "${KZR_MEDIA[@]}"; do
+    read -r n w l p _ <<<"$row"
+    [[ $n == "$1" ]] || continue
+    if ((p)); then echo "$l $w"; else echo "$w $l"; fi
+    return 0
+  done
+  return 1
+}
+
+# kzr_px_to_pt PIXELS -> the exact size in points at 300 dpi
+kzr_px_to_pt() { printf '%d.%02d' $(($1 * 24 / 100)) $(($1 * 24 % 100)); }

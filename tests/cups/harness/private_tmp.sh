@@ -1,0 +1,18 @@
+# Runs the calling test in a mount namespace of its own with an empty
+# tmpfs on /tmp. The programs under test share files in /tmp by fixed
+# names; a private /tmp keeps tests from seeing each other's files (CTest
+# runs them in parallel) or the machine's. Needs root, as CI has.
+# shellcheck shell=bash
+
+# kzr_private_tmp "$0" "$@": re-executes the script inside the namespace
+# (once) and returns there; the outer call never returns.
+kzr_private_tmp() {
+  if [[ "${KZR_PRIVATE_TMP:-}" != 1 ]]; then
+    if [[ $(id -u) -ne 0 ]]; then
+      echo "this test needs root for a private /tmp (unshare -m)" >&2
+      exit 1
+    fi
+    KZR_PRIVATE_TMP=1 exec unshare -m --propagation private "$BASH" "$@"
+  fi
+  mount -t tmpfs -o mode=1777 kzr-tmp /tmp
+}

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Every page size and resolution of the PPD, for JPEG and PDF documents of
+# that size, through the real scheduler and CUPS's own converters: each
+# page must reach the queue's filter as 8-bit RGB raster exactly one
+# picture large at that resolution (borderless, unscaled). A probe stands
+# in for the filter and reports the page geometry it receives.
+# Usage: ppd_geometry_test.sh PPD PROBE BACKEND
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/harness/private_tmp.sh"
+kzr_private_tmp "$0" "$@"
+source "$here/harness/checks.sh"
+source "$here/harness/cupsd.sh"
+source "$here/harness/inputs.sh"
+source "$here/harness/media.sh"
+
+kzr_cupsd_start "$1" "$2" "$3" || exit 1
+kzr_check "queue added with the daemon's command line" kzr_add_queue A1234
+docs=$(mktemp -d)
+
+declare -A xres=([300dpi]=1 [300x600dpi]=1 [600x600dpi]=2) yres=([300dpi]=1 [300x600dpi]=2 [600x600dpi]=2)
+for row in "${KZR_MEDIA[@]}"; do
+  read -r name _ <<<"$row"
+  read -r w h <<<"$(kzr_page_px "$name")"
+  kzr_make_jpeg "$docs/$name.jpg" "$w" "$h"
+  kzr_make_pdf "$docs/$name.pdf" "$(kzr_px_to_pt "$w")" "$(kzr_px_to_pt "$h")"
+  for res in 300dpi 300x600dpi 600x600dpi; do
+    expect="page=1 size=$((w * xres[$res]))x$((h * yres[$res])) bits=24 space=1 lines=$((h * yres[$res]))"
+    for kind in jpg pdf; do
+      id=$(kzr_print KORVANE-ZR "$docs/$name.$kind" -o "PageSize=$name" -o "Resolution=$res")
+      if ! kzr_wait_job "$id" 120; then kzr_fail "$name $res $kind: job failed"; continue; fi
+      got=$(sed -E 's/ (res|copies)=[^ ]*//g' "$(kzr_job_stream "$id")")
+      kzr_check_eq "$name $res $kind raster" "$expect" "$got"
+    done
+  done
+done
+
+# The queue's defaults alone (no -o at all) give a 4 x 6 in landscape page.
+id=$(kzr_print KORVANE-ZR "$docs/153x102mm.jpg")
+kzr_wait_job "$id" 120
+kzr_check_eq "defaults: 4 x 6 in at 300 dpi" "page=1 size=1844x1240 res=300x300 bits=24 space=1 copies=1 lines=1240" \
+  "$(cat "$(kzr_job_stream "$id")")"
+kzr_finish
