@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -25,11 +26,32 @@ namespace {
 constexpr int kJobFileTests = 120;
 constexpr size_t kJobFilePathMax = 127;
 
+// The raster comes through this reader so that the page loop can tell the end
+// of the job from a page header that libcups itself refuses (it answers both
+// the same way): only the end of the job has reached the end of the input.
+struct RasterInput {
+    int fd = 0;
+    bool endSeen = false;
+};
+
+ssize_t ReadRaster(void* context, unsigned char* buffer, size_t bytes)
+{
+    RasterInput* input = static_cast<RasterInput*>(context);
+    ssize_t n;
+    do {
+        n = read(input->fd, buffer, bytes);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0)
+        input->endSeen = true;
+    return n;
+}
+
 struct Job {
     char* jobId = nullptr;
     int optionCount = 0;
     cups_option_t* options = nullptr;
     ppdfile_s* ppd = nullptr;
+    RasterInput input;
     cups_raster_t* raster = nullptr;
     DeviceEntry* entry = nullptr;
     int layoutNum = 1;
@@ -113,6 +135,10 @@ int RunPages(Job& job)
             return 0;
         ++pageCounter;
     }
+    if (!job.input.endSeen && !Canceled) {
+        fprintf(stderr, "ERROR: Unreadable header of raster page %d\n", pageCounter + 1);
+        return 1;
+    }
     if (!Canceled && slotCounter > 0)
         FlushPrint(*job.entry, slotCounter, job.optionCount, job.options, job.ppd);
     return 0;
@@ -184,7 +210,8 @@ int RunFilter(int argc, char** argv)
     signal(SIGTERM, CancelJob);
     PrinterStatusCheck(job.jobId, job.optionCount, job.options);
 
-    job.raster = cupsRasterOpen(fd, CUPS_RASTER_READ);
+    job.input.fd = fd;
+    job.raster = cupsRasterOpenIO(ReadRaster, &job.input, CUPS_RASTER_READ);
     job.entry = new (std::nothrow) DeviceEntry_ZR();
     int status = 0;
     if (job.entry != nullptr) {

@@ -4,15 +4,17 @@
 //
 //   zr_mkraster -o FILE [--width W --height H | --inches WxL] [--dpi X[xY]]
 //               [--pages N] [--copies N] [--pattern gradient|random|solid|checker|corners]
-//               [--seed S] [--color RRGGBB] [--bad bits|bpl|huge|colorspace|order|zero]
-//               [--short ROWS]
+//               [--seed S] [--color RRGGBB] [--bad bits|bpl|huge|big|colorspace|order|zero]
+//               [--bad-page N] [--short ROWS]
 #include <cups/raster.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -30,6 +32,7 @@ struct Settings {
     unsigned color = 0xC86432;
     std::string bad;
     long shortRows = -1;   // write only this many rows of each page
+    unsigned badPage = 0;  // with --bad: only this page (1-based) is bad; 0 every page
 };
 
 [[noreturn]] void Usage(const char* why)
@@ -38,7 +41,8 @@ struct Settings {
     fprintf(stderr,
             "usage: zr_mkraster -o FILE [--width W --height H | --inches WxL] [--dpi X[xY]]\n"
             "       [--pages N] [--copies N] [--pattern gradient|random|solid|checker|corners]\n"
-            "       [--seed S] [--color RRGGBB] [--bad bits|bpl|huge|colorspace|order|zero] [--short ROWS]\n");
+            "       [--seed S] [--color RRGGBB] [--bad bits|bpl|huge|big|colorspace|order|zero]\n"
+            "       [--bad-page N] [--short ROWS]\n");
     exit(2);
 }
 
@@ -89,6 +93,8 @@ Settings Parse(int argc, char** argv)
             s.color = static_cast<unsigned>(strtoul(next(), nullptr, 16));
         else if (a == "--bad")
             s.bad = next();
+        else if (a == "--bad-page")
+            s.badPage = Number(next(), "bad --bad-page");
         else if (a == "--short")
             s.shortRows = Number(next(), "bad --short");
         else
@@ -96,6 +102,12 @@ Settings Parse(int argc, char** argv)
     }
     if (s.output.empty())
         Usage("no output file (-o)");
+    static const char* const kBadKinds[] = {"", "bits", "bpl", "huge", "big", "colorspace", "order", "zero"};
+    if (std::find(std::begin(kBadKinds), std::end(kBadKinds), s.bad) == std::end(kBadKinds))
+        Usage("unknown --bad kind");
+    static const char* const kPatterns[] = {"gradient", "random", "solid", "checker", "corners"};
+    if (std::find(std::begin(kPatterns), std::end(kPatterns), s.pattern) == std::end(kPatterns))
+        Usage("unknown --pattern");
     if (s.widthInch > 0) {
         s.width = static_cast<unsigned>(s.widthInch * s.xDpi + 0.5);
         s.height = static_cast<unsigned>(s.lengthInch * s.yDpi + 0.5);
@@ -144,7 +156,7 @@ void FillLine(const Settings& s, unsigned page, unsigned y, std::mt19937& random
     }
 }
 
-void FillHeader(const Settings& s, cups_page_header2_t& h)
+void FillHeader(const Settings& s, bool bad, cups_page_header2_t& h)
 {
     memset(&h, 0, sizeof h);
     h.HWResolution[0] = s.xDpi;
@@ -160,7 +172,8 @@ void FillHeader(const Settings& s, cups_page_header2_t& h)
     h.cupsColorOrder = CUPS_ORDER_CHUNKED;
     h.cupsColorSpace = CUPS_CSPACE_RGB;
     h.cupsNumColors = 3;
-    if (s.bad == "bits") {
+    if (!bad) {
+    } else if (s.bad == "bits") {
         h.cupsBitsPerColor = 16;
         h.cupsBitsPerPixel = 48;
         h.cupsBytesPerLine = s.width * 6;
@@ -171,14 +184,17 @@ void FillHeader(const Settings& s, cups_page_header2_t& h)
         h.cupsWidth = 0x40000000u;
         h.cupsHeight = 0x40000000u;
         h.cupsBytesPerLine = 0xC0000000u;
+    } else if (s.bad == "big") {
+        // Consistent, but beyond any sheet the printer has.
+        h.cupsWidth = 20000;
+        h.cupsHeight = 20000;
+        h.cupsBytesPerLine = 60000;
     } else if (s.bad == "colorspace") {
         h.cupsColorSpace = CUPS_CSPACE_CMY;
     } else if (s.bad == "order") {
         h.cupsColorOrder = CUPS_ORDER_BANDED;
     } else if (s.bad == "zero") {
         h.cupsHeight = 0;
-    } else if (!s.bad.empty()) {
-        Usage("unknown --bad kind");
     }
 }
 
@@ -201,7 +217,8 @@ int main(int argc, char** argv)
     int status = 0;
     for (unsigned page = 0; page < s.pages && status == 0; ++page) {
         cups_page_header2_t header;
-        FillHeader(s, header);
+        const bool bad = !s.bad.empty() && (s.badPage == 0 || s.badPage == page + 1);
+        FillHeader(s, bad, header);
         if (!cupsRasterWriteHeader2(raster, &header)) {
             fprintf(stderr, "zr_mkraster: cannot write page header %u\n", page + 1);
             status = 1;
@@ -209,7 +226,7 @@ int main(int argc, char** argv)
         }
         // A bad header gets one short line of data at most: enough to show that
         // the reader refuses it before trusting any size in it.
-        if (!s.bad.empty() && s.bad != "bpl" && s.bad != "colorspace" && s.bad != "order")
+        if (bad && s.bad != "bpl" && s.bad != "colorspace" && s.bad != "order")
             continue;
         std::vector<unsigned char> line(std::max<size_t>(header.cupsBytesPerLine, 3 * static_cast<size_t>(s.width)));
         const unsigned rows = s.shortRows >= 0 ? std::min<unsigned>(s.height, static_cast<unsigned>(s.shortRows)) : s.height;

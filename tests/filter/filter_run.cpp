@@ -1,0 +1,208 @@
+#include "filter_run.h"
+
+#include <fcntl.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <stdexcept>
+
+namespace {
+
+std::string WorkDir()
+{
+    static const std::string dir = [] {
+        std::string d = std::string(KZR_TEST_WORK_DIR) + "/" + std::to_string(getpid());
+        mkdir(KZR_TEST_WORK_DIR, 0755);
+        mkdir(d.c_str(), 0755);
+        return d;
+    }();
+    return dir;
+}
+
+std::vector<unsigned char> ReadFd(int fd)
+{
+    std::vector<unsigned char> bytes;
+    lseek(fd, 0, SEEK_SET);
+    unsigned char chunk[1 << 16];
+    ssize_t n;
+    while ((n = read(fd, chunk, sizeof chunk)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    return bytes;
+}
+
+[[noreturn]] void ChildFail(const char* what)
+{
+    perror(what);
+    _exit(127);
+}
+
+}  // namespace
+
+FilterProcess::FilterProcess(const FilterCall& call)
+{
+    outFd = memfd_create("filter-out", MFD_CLOEXEC);
+    errFd = memfd_create("filter-err", MFD_CLOEXEC);
+    if (outFd < 0 || errFd < 0)
+        throw std::runtime_error("memfd_create failed");
+    pid = fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid != 0)
+        return;
+    // Child: private /tmp holding only the job file, then the filter.
+    if (unshare(CLONE_NEWNS) != 0)
+        ChildFail("unshare");
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        ChildFail("mount private");
+    if (mount("tmpfs", "/tmp", "tmpfs", 0, "size=16m,mode=1777") != 0)
+        ChildFail("mount tmpfs");
+    if (call.jobFile && !call.args.empty()) {
+        FILE* f = fopen(("/tmp/Print_" + call.args[0] + ".log").c_str(), "w");
+        if (f == nullptr)
+            ChildFail("job file");
+        fputs(call.jobFile->c_str(), f);
+        fclose(f);
+    }
+    if (call.ppd.empty())
+        unsetenv("PPD");
+    else
+        setenv("PPD", call.ppd.c_str(), 1);
+    int in = call.stdinFd >= 0 ? call.stdinFd : open("/dev/null", O_RDONLY);
+    dup2(in, 0);
+    dup2(outFd, 1);
+    dup2(errFd, 2);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>("KORVANE-ZR"));
+    for (const std::string& a : call.args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(KZR_FILTER_BIN, argv.data());
+    ChildFail("execv");
+}
+
+FilterProcess::~FilterProcess()
+{
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    if (outFd >= 0)
+        close(outFd);
+    if (errFd >= 0)
+        close(errFd);
+}
+
+size_t FilterProcess::OutputSize() const
+{
+    struct stat st;
+    return fstat(outFd, &st) == 0 ? static_cast<size_t>(st.st_size) : 0;
+}
+
+void FilterProcess::Signal(int signal) const
+{
+    kill(pid, signal);
+}
+
+FilterResult FilterProcess::Wait()
+{
+    FilterResult result;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    pid = -1;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadFd(outFd);
+    std::vector<unsigned char> err = ReadFd(errFd);
+    result.err.assign(err.begin(), err.end());
+    return result;
+}
+
+bool CanRunFilter()
+{
+    static const bool can = [] {
+        if (geteuid() != 0)
+            return false;
+        pid_t pid = fork();
+        if (pid == 0)
+            _exit(unshare(CLONE_NEWNS) == 0 && mount("tmpfs", "/tmp", "tmpfs", 0, "size=1m") == 0 ? 0 : 1);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }();
+    return can;
+}
+
+FilterResult RunFilter(const FilterCall& call)
+{
+    FilterProcess process(call);
+    return process.Wait();
+}
+
+std::vector<std::string> JobArgs(const std::string& jobId, const std::string& options, const std::string& file)
+{
+    std::vector<std::string> args = {jobId, "tester", "photo", "1", options};
+    if (!file.empty())
+        args.push_back(file);
+    return args;
+}
+
+std::string Raster(const std::string& mkrasterArgs)
+{
+    static std::map<std::string, std::string> made;
+    auto found = made.find(mkrasterArgs);
+    if (found != made.end())
+        return found->second;
+    const std::string path = WorkDir() + "/raster-" + std::to_string(made.size()) + ".ras";
+    const std::string command = std::string(KZR_MKRASTER_BIN) + " -o " + path + " " + mkrasterArgs;
+    if (system(command.c_str()) != 0)
+        throw std::runtime_error("zr_mkraster failed: " + command);
+    made[mkrasterArgs] = path;
+    return path;
+}
+
+std::string WorkFile(const std::string& name, const std::string& text)
+{
+    const std::string path = WorkDir() + "/" + name;
+    FILE* f = fopen(path.c_str(), "w");
+    if (f == nullptr)
+        throw std::runtime_error("cannot write " + path);
+    fputs(text.c_str(), f);
+    fclose(f);
+    return path;
+}
+
+int RunInspector(const std::vector<unsigned char>& stream, std::string* output, const std::string& extraArgs)
+{
+    const std::string in = WorkDir() + "/inspect-in.bin";
+    FILE* f = fopen(in.c_str(), "wb");
+    if (f == nullptr)
+        return -1;
+    fwrite(stream.data(), 1, stream.size(), f);
+    fclose(f);
+    const std::string command = std::string(KZR_INSPECT_BIN) + " " + extraArgs + " " + in + " 2>&1";
+    FILE* p = popen(command.c_str(), "r");
+    if (p == nullptr)
+        return -1;
+    std::string text;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0)
+        text.append(buffer, n);
+    const int status = pclose(p);
+    if (output != nullptr)
+        *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+unsigned char PlaneAt(const PlaneInfo& plane, int row, int x)
+{
+    return plane.rows[static_cast<size_t>(plane.height - 1 - row) * plane.rowBytes + static_cast<size_t>(x)];
+}

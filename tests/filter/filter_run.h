@@ -1,0 +1,59 @@
+// Runs the real filter process the way CUPS does, with the print backend's job
+// file already in place. The job file folder is /tmp, so every run gets a
+// private /tmp (a new mount namespace with a tmpfs on it), which needs root.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "stream_inspect.h"
+
+struct FilterCall {
+    std::vector<std::string> args;          // argv[1..]; argv[0] is the queue name
+    std::string ppd;                        // value of PPD, unset when empty
+    std::optional<std::string> jobFile;     // content of /tmp/Print_<args[0]>.log
+    int stdinFd = -1;                       // raster on standard input when >= 0
+};
+
+struct FilterResult {
+    int status = -1;                        // exit status, or -1 when killed
+    std::vector<unsigned char> out;
+    std::string err;
+    StreamReport Inspect() const { return InspectJobStream(out.data(), out.size()); }
+};
+
+class FilterProcess {
+public:
+    explicit FilterProcess(const FilterCall& call);
+    ~FilterProcess();
+    FilterProcess(const FilterProcess&) = delete;
+    FilterProcess& operator=(const FilterProcess&) = delete;
+    // Bytes written to standard output so far.
+    size_t OutputSize() const;
+    void Signal(int signal) const;
+    FilterResult Wait();
+
+private:
+    pid_t pid = -1;
+    int outFd = -1, errFd = -1;
+};
+
+bool CanRunFilter();                        // root, able to make a private /tmp
+FilterResult RunFilter(const FilterCall& call);
+// The standard six arguments for job `jobId` with `options`, plus a file.
+std::vector<std::string> JobArgs(const std::string& jobId, const std::string& options,
+                                 const std::string& file = std::string());
+
+// Makes (once per distinct argument list) a raster file with zr_mkraster and
+// answers its path.
+std::string Raster(const std::string& mkrasterArgs);
+// Writes `text` into a file of the test's work folder and answers its path.
+std::string WorkFile(const std::string& name, const std::string& text);
+// Runs the inspector program over a stream; answers its exit status and output.
+int RunInspector(const std::vector<unsigned char>& stream, std::string* output, const std::string& extraArgs = "");
+
+// The plane byte at sheet row `row` (counted from the top) and column `x`.
+unsigned char PlaneAt(const PlaneInfo& plane, int row, int x);

@@ -1,0 +1,463 @@
+// The real korvane_zr_filter process, fed raster files made by zr_mkraster,
+// its output judged by the stream inspector and, where the values are known,
+// byte by byte.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <thread>
+
+#include "filter_run.h"
+
+namespace {
+
+constexpr size_t kSetting = 40;             // a record with an 8-byte block
+constexpr size_t kPlane4x6 = 2381920;       // 1920 x 1240 plane record
+constexpr size_t kStart = 32;
+const std::string kMediaKnown = "MEDIA_SIZE=\"310\"\n";
+
+class FilterStream : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!CanRunFilter())
+            GTEST_SKIP() << "needs root to give the filter a private /tmp";
+    }
+};
+
+// "MULTICUT=2 CUTTER=0 ... YPLANE MPLANE CPLANE START": the stream in short.
+std::string Sequence(const StreamReport& report)
+{
+    std::string text;
+    for (const StreamRecord& r : report.records) {
+        if (!text.empty())
+            text += ' ';
+        text += r.parameter;
+        if (r.value >= 0)
+            text += "=" + std::to_string(r.value);
+    }
+    return text;
+}
+
+std::string PrintGroup(int sheetCode, const std::string& settings = "CUTTER=0 OVERCOAT=0 BUFFCNTRL=1 PRINTSPEED=0")
+{
+    return settings + " MULTICUT=" + std::to_string(sheetCode) + " YPLANE MPLANE CPLANE START";
+}
+
+// The bitmap byte at row `bmpRow` (counted from the bottom, as stored).
+unsigned char At(const PlaneInfo& plane, int bmpRow, int x)
+{
+    return plane.rows[static_cast<size_t>(bmpRow) * plane.rowBytes + static_cast<size_t>(x)];
+}
+
+bool RowsAllWhite(const StreamPrint& print, int fromRow, int toRow, int fromX, int toX)
+{
+    for (const PlaneInfo& plane : print.planes) {
+        for (int y = fromRow; y < toRow; ++y) {
+            for (int x = fromX; x < toX; ++x) {
+                if (At(plane, y, x) != 255)
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Starts every call at once (each filter waits a second for its job file)
+// and answers the results in the same order.
+std::vector<FilterResult> RunAll(const std::vector<FilterCall>& calls)
+{
+    std::vector<std::unique_ptr<FilterProcess>> running;
+    for (const FilterCall& call : calls)
+        running.push_back(std::make_unique<FilterProcess>(call));
+    std::vector<FilterResult> results;
+    for (auto& process : running)
+        results.push_back(process->Wait());
+    return results;
+}
+
+FilterCall Job(const std::string& options, const std::string& raster, const std::string& jobFile = kMediaKnown)
+{
+    FilterCall call;
+    call.args = JobArgs("41", options, raster);
+    call.jobFile = jobFile;
+    return call;
+}
+
+TEST_F(FilterStream, OnePage4x6MatchesTheExampleStreamAndPlacesTheColoursOnTheirPlanes)
+{
+    const FilterResult run = RunFilter(Job("PageSize=153x102mm", Raster("--width 1844 --height 1240 --pattern solid --color C86432")));
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    const StreamReport report = run.Inspect();
+    ASSERT_EQ(report.error, "");
+    EXPECT_EQ(Sequence(report), "MULTICUT=2 " + PrintGroup(2));
+    ASSERT_EQ(run.out.size(), 6 * kSetting + 3 * kPlane4x6 + kStart);
+    for (int plane = 0; plane < 3; ++plane) {
+        const StreamRecord& r = report.records[6 + plane];
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(run.out.data()) + r.offset + 24, 8), "02381888");
+    }
+    ASSERT_EQ(report.prints.size(), 1u);
+    const StreamPrint& print = report.prints[0];
+    EXPECT_EQ(print.planes[0].yPpm, 11811);
+    // 1844 picture columns centred on the 1920-dot head: 38 white columns each side.
+    EXPECT_TRUE(RowsAllWhite(print, 0, 1240, 0, 38));
+    EXPECT_TRUE(RowsAllWhite(print, 0, 1240, 1882, 1920));
+    // Cyan carries red, magenta green, yellow blue, uninverted.
+    for (int row : {5, 620, 1234}) {
+        for (int x : {45, 960, 1875}) {
+            EXPECT_NEAR(At(print.planes[2], row, x), 0xC8, 3) << row << "," << x;
+            EXPECT_NEAR(At(print.planes[1], row, x), 0x64, 3) << row << "," << x;
+            EXPECT_NEAR(At(print.planes[0], row, x), 0x32, 3) << row << "," << x;
+        }
+    }
+    std::string listing;
+    ASSERT_EQ(RunInspector(run.out, &listing), 0) << listing;
+    EXPECT_NE(listing.find("ok: 10 records, 1 prints"), std::string::npos) << listing;
+}
+
+TEST_F(FilterStream, ThreePicturesTwoUpPairInOrderOnlyWhenTheBackendKnowsTheMedia)
+{
+    const std::string raster = Raster("--width 1844 --height 1240 --pages 3");
+    const std::vector<FilterResult> runs = RunAll({Job("PageSize=153x102mmx2", raster),
+                                                   Job("PageSize=153x102mmx2", raster, "OTHER=\"1\"\n"),
+                                                   Job("PageSize=153x102mmx2", raster, "MEDIA_SIZE=\"\"\n")});
+    ASSERT_EQ(runs[0].status, 0);
+    const StreamReport twoUp = runs[0].Inspect();
+    ASSERT_EQ(twoUp.error, "");
+    EXPECT_EQ(Sequence(twoUp), "MULTICUT=2 " + PrintGroup(12) + " " + PrintGroup(2));
+    ASSERT_EQ(twoUp.prints.size(), 2u);
+    EXPECT_EQ(twoUp.records[6].dataLength, 4797248u);
+    const StreamPrint& sheet = twoUp.prints[0];
+    EXPECT_TRUE(RowsAllWhite(sheet, 1240, 1258, 0, 1920));
+    EXPECT_FALSE(RowsAllWhite(sheet, 1239, 1240, 38, 1882));
+    EXPECT_FALSE(RowsAllWhite(sheet, 1258, 1259, 38, 1882));
+    // The gradient's red starts at 40 x page index on the left edge: page 1 in
+    // the first picture (bitmap rows 0..1239), page 2 in the second, page 3 alone.
+    EXPECT_LT(At(sheet.planes[2], 600, 40), 20);
+    EXPECT_NEAR(At(sheet.planes[2], 1858, 40), 40, 12);
+    EXPECT_NEAR(At(twoUp.prints[1].planes[2], 600, 40), 80, 12);
+
+    for (int i : {1, 2}) {
+        ASSERT_EQ(runs[i].status, 0);
+        const StreamReport single = runs[i].Inspect();
+        ASSERT_EQ(single.error, "");
+        EXPECT_EQ(Sequence(single), "MULTICUT=2 " + PrintGroup(2) + " " + PrintGroup(2) + " " + PrintGroup(2));
+    }
+}
+
+TEST_F(FilterStream, EveryPageSizeGetsItsSheetCodeAndLength)
+{
+    struct Size {
+        const char* options;
+        int setupCode;
+        int sheetCode;     // of the prints (two-up sizes pair the two pages)
+        int rows;
+        size_t prints;
+    };
+    const Size sizes[] = {
+        {"PageSize=127x89mm", 1, 1, 1088, 2},      {"PageSize=89x127mm", 1, 1, 1088, 2},
+        {"PageSize=127x89mmx2", 1, 22, 2176, 1},   {"PageSize=89x127mmx2", 1, 22, 2176, 1},
+        {"PageSize=127x127mm", 29, 29, 1540, 2},   {"PageSize=127x178mm", 3, 3, 2138, 2},
+        {"PageSize=153x102mm", 2, 2, 1240, 2},     {"PageSize=102x153mm", 2, 2, 1240, 2},
+        {"PageSize=153x102mmx2", 2, 12, 2498, 1},  {"PageSize=102x153mmx2", 2, 12, 2498, 1},
+        {"PageSize=153x153mm", 27, 27, 1836, 2},   {"PageSize=153x204mm", 4, 4, 2436, 2},
+        {"PageSize=A4", 2, 2, 1240, 2},            {"", 2, 2, 1240, 2},
+        {"media=127x127mm", 29, 29, 1540, 2},
+    };
+    const std::string raster = Raster("--width 90 --height 60 --pages 2");
+    std::vector<FilterCall> calls;
+    for (const Size& s : sizes)
+        calls.push_back(Job(s.options, raster));
+    const std::vector<FilterResult> runs = RunAll(calls);
+    for (size_t i = 0; i < runs.size(); ++i) {
+        SCOPED_TRACE(sizes[i].options);
+        ASSERT_EQ(runs[i].status, 0);
+        const StreamReport report = runs[i].Inspect();
+        ASSERT_EQ(report.error, "");
+        EXPECT_EQ(report.setupMultiCut, sizes[i].setupCode);
+        ASSERT_EQ(report.prints.size(), sizes[i].prints);
+        for (const StreamPrint& p : report.prints) {
+            EXPECT_EQ(p.multiCut, sizes[i].sheetCode);
+            EXPECT_EQ(p.planes[0].height, sizes[i].rows);
+            EXPECT_EQ(p.planes[0].width, 1920);
+        }
+    }
+}
+
+TEST_F(FilterStream, ResolutionSetsPlaneLengthPixelsPerMetreAndPrintSpeed)
+{
+    // Rasters at the resolution each mode names; the 600 x 600 page is halved
+    // across the head, so its picture must sit in the usual 1844 columns.
+    const std::string plain = Raster("--width 1844 --height 1240 --pattern solid --color 102030");
+    const std::string fine = Raster("--width 1844 --height 2480 --dpi 300x600 --pattern solid --color 102030");
+    const std::string square = Raster("--width 3688 --height 2480 --dpi 600 --pattern solid --color 102030");
+    const std::vector<FilterResult> runs = RunAll({
+        Job("Resolution=300dpi", plain),
+        Job("Resolution=300x600dpi", fine),
+        Job("Resolution=300x600dpi ZvoPrintSpeed=Enable", fine),
+        Job("Resolution=600x600dpi ZvoPrintSpeed=Enable", square),
+    });
+    const int rows[] = {1240, 2480, 2480, 2480};
+    const int ppm[] = {11811, 23622, 23622, 23622};
+    const long speed[] = {0, 10, 30, 0};
+    for (size_t i = 0; i < runs.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(runs[i].status, 0);
+        const StreamReport report = runs[i].Inspect();
+        ASSERT_EQ(report.error, "");
+        ASSERT_EQ(report.prints.size(), 1u);
+        const StreamPrint& p = report.prints[0];
+        EXPECT_EQ(p.planes[0].height, rows[i]);
+        EXPECT_EQ(p.planes[0].yPpm, ppm[i]);
+        EXPECT_EQ(p.planes[0].xPpm, 11811);
+        EXPECT_EQ(p.speed, speed[i]);
+        EXPECT_EQ(report.records[6].dataLength, 1088u + 1920u * rows[i]);
+        EXPECT_TRUE(RowsAllWhite(p, 0, rows[i], 0, 38));
+        EXPECT_TRUE(RowsAllWhite(p, 0, rows[i], 1882, 1920));
+        EXPECT_NEAR(At(p.planes[2], rows[i] / 2, 40), 0x10, 3);
+        EXPECT_NEAR(At(p.planes[2], rows[i] / 2, 1879), 0x10, 3);
+    }
+}
+
+TEST_F(FilterStream, EveryPrintCarriesTheSettingRecordsOfItsOptions)
+{
+    struct Case {
+        const char* options;
+        long cutter, overcoat, retry, speed;
+    };
+    const Case cases[] = {
+        {"", 0, 0, 1, 0},
+        {"Zvo2InchCut=Enable", 120, 0, 1, 0},
+        {"Zvo2InchCut=Enable PageSize=127x178mm", 0, 0, 1, 0},
+        {"Zvo2InchCut=Enable PageSize=153x204mm", 120, 0, 1, 0},
+        {"Zvo2InchCut=enable", 0, 0, 1, 0},
+        {"ZvoOvercoatFinish=Luster", 0, 22, 1, 0},
+        {"ZvoOvercoatFinish=Matte", 0, 1, 1, 0},
+        {"ZvoOvercoatFinish=FineMatte", 0, 21, 1, 0},
+        {"ZvoOvercoatFinish=Glossy", 0, 0, 1, 0},
+        {"ZvoOvercoatFinish=Satin", 0, 0, 1, 0},
+        {"ZvoPrintRetry=Disable", 0, 0, 0, 0},
+        {"ZvoPrintRetry=Enable", 0, 0, 1, 0},
+        {"ZvoPrintSpeed=Enable", 0, 0, 1, 0},
+        {"Resolution=300x600dpi ZvoPrintSpeed=Disable", 0, 0, 1, 10},
+    };
+    const std::string raster = Raster("--width 90 --height 60 --pages 2");
+    std::vector<FilterCall> calls;
+    for (const Case& c : cases)
+        calls.push_back(Job(c.options, raster));
+    const std::vector<FilterResult> runs = RunAll(calls);
+    for (size_t i = 0; i < runs.size(); ++i) {
+        SCOPED_TRACE(cases[i].options);
+        ASSERT_EQ(runs[i].status, 0);
+        const StreamReport report = runs[i].Inspect();
+        ASSERT_EQ(report.error, "");
+        ASSERT_EQ(report.prints.size(), 2u);
+        for (const StreamPrint& p : report.prints) {
+            EXPECT_EQ(p.cutter, cases[i].cutter);
+            EXPECT_EQ(p.overcoat, cases[i].overcoat);
+            EXPECT_EQ(p.retry, cases[i].retry);
+            EXPECT_EQ(p.speed, cases[i].speed);
+            EXPECT_EQ(p.decurl, -1);
+        }
+    }
+}
+
+TEST_F(FilterStream, JobOptionsWinOverPpdDefaults)
+{
+    const std::string ppd = WorkFile("defaults.ppd",
+                                     "*PPD-Adobe: \"4.3\"\n"
+                                     "*DefaultPageSize: 127x178mm\n"
+                                     "*DefaultResolution: 300x600dpi\n"
+                                     "*DefaultZvoOvercoatFinish: Matte\n"
+                                     "*DefaultZvoPrintRetry: Disable\n"
+                                     "*DefaultZvo2InchCut: Enable\n"
+                                     "*DefaultZvoPrintSpeed: Enable\n");
+    const std::string raster = Raster("--width 90 --height 60");
+    std::vector<FilterCall> calls = {
+        Job("", raster),
+        Job("PageSize=153x204mm ZvoOvercoatFinish=Luster Resolution=300dpi", raster),
+        Job("media=153x102mm", raster),
+        Job("PageSize=127x127mm media=153x102mm", raster),
+        Job("", raster),
+    };
+    for (size_t i = 0; i < 4; ++i)
+        calls[i].ppd = ppd;
+    calls[4].ppd = WorkFile("absent-dir", "") + "/missing.ppd";
+    const std::vector<FilterResult> runs = RunAll(calls);
+    struct Expect {
+        int code, rows;
+        long cutter, overcoat, retry, speed;
+    };
+    const Expect expect[] = {
+        {3, 4276, 0, 1, 0, 30},   // all from the PPD: 5 x 7 at 300 x 600 dpi
+        {4, 2436, 120, 22, 0, 0},
+        {2, 2480, 120, 1, 0, 30},
+        {29, 3080, 0, 1, 0, 30},
+        {2, 1240, 0, 0, 1, 0},    // unreadable PPD: nothing but defaults
+    };
+    for (size_t i = 0; i < runs.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(runs[i].status, 0);
+        const StreamReport report = runs[i].Inspect();
+        ASSERT_EQ(report.error, "");
+        ASSERT_EQ(report.prints.size(), 1u);
+        const StreamPrint& p = report.prints[0];
+        EXPECT_EQ(p.multiCut, expect[i].code);
+        EXPECT_EQ(p.planes[0].height, expect[i].rows);
+        EXPECT_EQ(p.cutter, expect[i].cutter);
+        EXPECT_EQ(p.overcoat, expect[i].overcoat);
+        EXPECT_EQ(p.retry, expect[i].retry);
+        EXPECT_EQ(p.speed, expect[i].speed);
+    }
+}
+
+TEST_F(FilterStream, CopiesFillSlotsInPageOrder)
+{
+    const std::vector<FilterResult> runs = RunAll({
+        Job("PageSize=153x102mmx2", Raster("--width 1844 --height 1240 --copies 2")),
+        Job("PageSize=153x102mmx2", Raster("--width 1844 --height 1240 --copies 3 --pages 2")),
+        Job("PageSize=153x102mm", Raster("--width 90 --height 60 --copies 3")),
+        Job("PageSize=153x102mmx2", Raster("--width 90 --height 60 --copies 0 --pages 2")),
+    });
+    for (const FilterResult& run : runs)
+        ASSERT_EQ(run.status, 0);
+    const StreamReport both = runs[0].Inspect();
+    EXPECT_EQ(Sequence(both), "MULTICUT=2 " + PrintGroup(12));
+
+    // Six pictures: page 1 three times, then page 2 three times, paired in order.
+    const StreamReport six = runs[1].Inspect();
+    ASSERT_EQ(six.error, "");
+    ASSERT_EQ(six.prints.size(), 3u);
+    const int firstRed[3][2] = {{0, 0}, {0, 40}, {40, 40}};
+    for (int s = 0; s < 3; ++s) {
+        for (int k = 0; k < 2; ++k)
+            EXPECT_NEAR(At(six.prints[s].planes[2], 600 + 1258 * k, 40), firstRed[s][k] + 5, 12) << s << k;
+    }
+    EXPECT_EQ(Sequence(runs[2].Inspect()), "MULTICUT=2 " + PrintGroup(2) + " " + PrintGroup(2) + " " + PrintGroup(2));
+    EXPECT_EQ(Sequence(runs[3].Inspect()), "MULTICUT=2");
+}
+
+TEST_F(FilterStream, SigtermMidPageStopsTheJobWithoutAnotherByte)
+{
+    // Two 4 x 6 pages through a pipe; the second one only half way at first.
+    const std::string path = Raster("--width 1844 --height 1240 --pages 2 --pattern random");
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<char> raster((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const size_t page = (raster.size() - 4) / 2;
+    const size_t half = 4 + page + page / 2;
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    FilterCall call = Job("PageSize=153x102mm", "");
+    call.args = JobArgs("41", "PageSize=153x102mm");
+    call.stdinFd = pipeFds[0];
+    FilterProcess filter(call);
+    close(pipeFds[0]);
+    signal(SIGPIPE, SIG_IGN);
+    auto feed = [&](size_t from, size_t to) {
+        for (size_t at = from; at < to;) {
+            ssize_t n = write(pipeFds[1], raster.data() + at, to - at);
+            if (n <= 0)
+                return;
+            at += static_cast<size_t>(n);
+        }
+    };
+    std::thread writer([&] { feed(0, half); });
+    const size_t firstPrint = 6 * kSetting + 3 * kPlane4x6 + kStart;
+    for (int i = 0; i < 600 && filter.OutputSize() < firstPrint; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    writer.join();
+    ASSERT_EQ(filter.OutputSize(), firstPrint);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    filter.Signal(SIGTERM);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    feed(half, raster.size());
+    close(pipeFds[1]);
+    const FilterResult run = filter.Wait();
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.size(), firstPrint);
+    EXPECT_EQ(run.Inspect().error, "");
+}
+
+TEST_F(FilterStream, BadArgumentsAndUnreadableInputEndTheJobWithStatusOne)
+{
+    FilterCall five;
+    five.args = {"41", "tester", "photo", "1"};
+    FilterCall eight;
+    eight.args = JobArgs("41", "", Raster("--width 90 --height 60"));
+    eight.args.push_back("extra");
+    FilterCall missing;
+    missing.args = JobArgs("41", "", "/nonexistent/job.ras");
+    for (const FilterCall& call : {five, eight, missing}) {
+        const FilterResult run = RunFilter(call);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_EQ(run.err, "");
+    }
+    // No raster at all, or garbage: only the job setup, status 0.
+    const std::vector<FilterResult> empty = RunAll({Job("", "/dev/null"), Job("", WorkFile("garbage.ras", "RaS2 not a raster"))});
+    for (const FilterResult& run : empty) {
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(Sequence(run.Inspect()), "MULTICUT=2");
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+TEST_F(FilterStream, UnusableRasterHeadersAreRefusedWithAnErrorLine)
+{
+    const char* kinds[] = {"bits", "bpl", "huge", "big", "colorspace", "order", "zero"};
+    std::vector<FilterCall> calls;
+    for (const char* kind : kinds)
+        calls.push_back(Job("", Raster(std::string("--width 90 --height 60 --bad ") + kind)));
+    // Prints finished before the bad page stay written; the half-filled sheet does not.
+    calls.push_back(Job("", Raster("--width 90 --height 60 --pages 3 --bad huge --bad-page 3")));
+    calls.push_back(Job("PageSize=153x102mmx2", Raster("--width 90 --height 60 --pages 2 --bad bits --bad-page 2")));
+    const std::vector<FilterResult> runs = RunAll(calls);
+    const size_t prints[] = {0, 0, 0, 0, 0, 0, 0, 2, 0};
+    for (size_t i = 0; i < runs.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(runs[i].status, 1);
+        EXPECT_EQ(runs[i].err.rfind("ERROR: ", 0), 0u) << runs[i].err;
+        EXPECT_EQ(std::count(runs[i].err.begin(), runs[i].err.end(), '\n'), 1);
+        const StreamReport report = runs[i].Inspect();
+        EXPECT_EQ(report.error, "");
+        EXPECT_EQ(report.prints.size(), prints[i]);
+    }
+}
+
+TEST_F(FilterStream, ShortPagesPrintBlackBelowAndPortraitPagesTurn)
+{
+    const std::vector<FilterResult> runs = RunAll({
+        Job("", Raster("--width 1844 --height 1240 --pattern solid --color FFFFFF --short 620")),
+        Job("PageSize=102x153mm", Raster("--width 1240 --height 1844 --pattern corners")),
+    });
+    ASSERT_EQ(runs[0].status, 0);
+    const StreamReport shortPage = runs[0].Inspect();
+    ASSERT_EQ(shortPage.prints.size(), 1u);
+    const PlaneInfo& cyan = shortPage.prints[0].planes[2];
+    EXPECT_GT(PlaneAt(cyan, 100, 960), 250);   // lines read: white
+    EXPECT_LT(PlaneAt(cyan, 1100, 960), 5);    // lines never sent: black
+
+    // Page corners: top-left red, top-right green, bottom-left blue. A quarter
+    // turn anticlockwise puts green top-left, red bottom-left, blue bottom-right.
+    ASSERT_EQ(runs[1].status, 0);
+    const StreamReport turned = runs[1].Inspect();
+    ASSERT_EQ(turned.prints.size(), 1u);
+    const StreamPrint& p = turned.prints[0];
+    auto colour = [&](int row, int x) {
+        return std::to_string(PlaneAt(p.planes[2], row, x) > 128) + std::to_string(PlaneAt(p.planes[1], row, x) > 128) +
+               std::to_string(PlaneAt(p.planes[0], row, x) > 128);
+    };
+    EXPECT_EQ(colour(20, 60), "010");
+    EXPECT_EQ(colour(1220, 60), "100");
+    EXPECT_EQ(colour(1220, 1860), "001");
+    EXPECT_EQ(colour(620, 960), "000");
+}
+
+}  // namespace

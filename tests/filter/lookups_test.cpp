@@ -1,0 +1,183 @@
+// The PPD reader, the option lookup, the job file lookups and the raster
+// header checks.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "cups_value.h"
+#include "filter_fixtures.h"
+#include "printer_info.h"
+#include "raster_page.h"
+
+namespace {
+
+TEST(PpdReader, FindsTheFirstWordOfTheFirstExactDefaultLine)
+{
+    PpdFile ppd("*PPD-Adobe: \"4.3\"\n"
+                "*DefaultZvoGammaR: 7\n"
+                "  *DefaultZvoGamma: 1\n"
+                "*DefaultZvoGamma:2\n"
+                "*DefaultZvoGamma:    20 more words\n"
+                "*DefaultZvoGamma: 30\n"
+                "*DefaultEmpty: \n"
+                "*DefaultLast: end");
+    ASSERT_NE(ppd.handle, nullptr);
+    EXPECT_STREQ(wrappedPpdFindDefChoice(ppd.handle, "ZvoGamma"), "20");
+    EXPECT_STREQ(wrappedPpdFindDefChoice(ppd.handle, "ZvoGammaR"), "7");
+    EXPECT_STREQ(wrappedPpdFindDefChoice(ppd.handle, "Empty"), "");
+    EXPECT_STREQ(wrappedPpdFindDefChoice(ppd.handle, "Last"), "end");
+    EXPECT_EQ(wrappedPpdFindDefChoice(ppd.handle, "ZvoGammaG"), nullptr);
+    EXPECT_EQ(wrappedPpdFindDefChoice(ppd.handle, "Zvo"), nullptr);
+    // One value buffer per handle: the next lookup overwrites the last answer.
+    char* first = wrappedPpdFindDefChoice(ppd.handle, "ZvoGamma");
+    char* second = wrappedPpdFindDefChoice(ppd.handle, "ZvoGammaR");
+    EXPECT_EQ(first, second);
+    EXPECT_STREQ(first, "7");
+}
+
+TEST(PpdReader, LongLinesNamesAndMissingFilesFindNothing)
+{
+    // The tail of an overlong line is not a line of its own.
+    PpdFile ppd("*OpenUI " + std::string(255 - 8, 'x') + "*DefaultTail: caught\n*DefaultLong: ok\n");
+    EXPECT_EQ(wrappedPpdFindDefChoice(ppd.handle, "Tail"), nullptr);
+    EXPECT_STREQ(wrappedPpdFindDefChoice(ppd.handle, "Long"), "ok");
+    EXPECT_EQ(wrappedPpdFindDefChoice(ppd.handle, std::string(300, 'L').c_str()), nullptr);
+    EXPECT_EQ(wrappedPpdFindDefChoice(ppd.handle, nullptr), nullptr);
+    EXPECT_EQ(wrappedPpdFindDefChoice(nullptr, "Long"), nullptr);
+
+    EXPECT_EQ(wrappedPpdOpenFile(nullptr), nullptr);
+    ppdfile_s* missing = wrappedPpdOpenFile("/nonexistent/queue.ppd");
+    ASSERT_NE(missing, nullptr);
+    EXPECT_EQ(missing->file, nullptr);
+    EXPECT_EQ(wrappedPpdFindDefChoice(missing, "Long"), nullptr);
+    wrappedPpdClose(missing);
+    wrappedPpdClose(nullptr);
+}
+
+TEST(CupsValue, JobOptionThenMediaForPageSizeThenPpdDefault)
+{
+    PpdFile ppd("*DefaultPageSize: 127x178mm\n*DefaultZvoBorder: Enable\n*Defaultmedia: 89x127mm\n");
+    {
+        Options job("PageSize=153x204mm media=127x127mm ZvoBorder=Disable");
+        EXPECT_STREQ(_GetCupsValue("PageSize", job.count, job.list, ppd.handle), "153x204mm");
+        EXPECT_STREQ(_GetCupsValue("ZvoBorder", job.count, job.list, ppd.handle), "Disable");
+    }
+    {
+        Options job("media=127x127mm");
+        EXPECT_STREQ(_GetCupsValue("PageSize", job.count, job.list, ppd.handle), "127x127mm");
+        // "media" stands in for nothing but the page size.
+        EXPECT_STREQ(_GetCupsValue("ZvoBorder", job.count, job.list, ppd.handle), "Enable");
+    }
+    Options none;
+    EXPECT_STREQ(_GetCupsValue("PageSize", none.count, none.list, ppd.handle), "127x178mm");
+    EXPECT_EQ(_GetCupsValue("ZvoGamma", none.count, none.list, ppd.handle), nullptr);
+    EXPECT_EQ(_GetCupsValue("PageSize", none.count, none.list, nullptr), nullptr);
+}
+
+// A job file in the real /tmp under a job identifier no CUPS job has.
+class JobFile {
+public:
+    explicit JobFile(const std::string& text)
+    {
+        static int n = 0;
+        id = "kzr-test-" + std::to_string(getpid()) + "-" + std::to_string(++n);
+        FILE* f = fopen(JobFilePath(id.c_str()).c_str(), "w");
+        if (f != nullptr) {
+            fputs(text.c_str(), f);
+            fclose(f);
+        }
+    }
+    ~JobFile() { unlink(JobFilePath(id.c_str()).c_str()); }
+    std::string Value(int outSize = 128) const
+    {
+        char out[512];
+        memset(out, 0, sizeof out);
+        strcpy(out, "untouched");
+        EXPECT_EQ(_GetValuePrInfoFile("MEDIA_SIZE=", id.c_str(), out, outSize), 0);
+        return out;
+    }
+    std::string id;
+};
+
+TEST(JobFileLookup, TakesTheFirstLineWithTheKeyWithoutKeyCharactersAndQuotes)
+{
+    EXPECT_EQ(JobFile("MEDIA_SIZE=\"310\"\n").Value(), "310");
+    EXPECT_EQ(JobFile("STATUS=\"1\"\nprefix MEDIA_SIZE=\"200\"\nMEDIA_SIZE=\"999\"\n").Value(), "200");
+    EXPECT_EQ(JobFile("MEDIA_SIZE=\"\"\n").Value(), "");
+    EXPECT_EQ(JobFile("MEDIA_SIZE=\"50%d\"\n").Value(), "50%d");
+    // Characters of the key vanish wherever they stand.
+    EXPECT_EQ(JobFile("MEDIA_SIZE=\"SIZE_A\"\n").Value(), "");
+    EXPECT_EQ(JobFile("MEDIA_SIZE=\"6x4in\"").Value(), "6x4in");
+    EXPECT_EQ(JobFile("OTHER=\"1\"\n").Value(), "untouched");
+}
+
+TEST(JobFileLookup, ValuesThatDoNotFitAndFilesThatAreNotFilesLeaveTheAnswerAlone)
+{
+    const std::string fits(127, '7'), tooLong(128, '8');
+    EXPECT_EQ(JobFile("MEDIA_SIZE=\"" + fits + "\"\n").Value(), fits);
+    EXPECT_EQ(JobFile("MEDIA_SIZE=\"" + tooLong + "\"\n").Value(), "untouched");
+
+    JobFile missing("");
+    unlink(JobFilePath(missing.id.c_str()).c_str());
+    EXPECT_EQ(missing.Value(), "untouched");
+
+    // A FIFO planted under the job's name must not block the filter.
+    JobFile fifo("");
+    const std::string path = JobFilePath(fifo.id.c_str());
+    unlink(path.c_str());
+    ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(fifo.Value(), "untouched");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+
+    double version = 0;
+    EXPECT_EQ(_GetFirmwVersion(0, nullptr), 3);
+    EXPECT_EQ(_GetFirmwVersion(12345, &version), 0);
+    EXPECT_EQ(version, 1.53);
+}
+
+cups_page_header2_t GoodHeader(unsigned width, unsigned height)
+{
+    cups_page_header2_t h;
+    memset(&h, 0, sizeof h);
+    h.cupsWidth = width;
+    h.cupsHeight = height;
+    h.cupsBitsPerColor = 8;
+    h.cupsBitsPerPixel = 24;
+    h.cupsBytesPerLine = 3 * width;
+    h.cupsColorSpace = CUPS_CSPACE_RGB;
+    h.cupsColorOrder = CUPS_ORDER_CHUNKED;
+    return h;
+}
+
+TEST(RasterHeader, OnlyEightBitRgbPagesWithinTheBoundPass)
+{
+    EXPECT_EQ(RasterHeaderProblem(GoodHeader(1844, 1240)), "");
+    EXPECT_EQ(RasterHeaderProblem(GoodHeader(kMaxPageSide, kMaxPageSide)), "");
+    cups_page_header2_t srgb = GoodHeader(10, 10);
+    srgb.cupsColorSpace = CUPS_CSPACE_SRGB;
+    EXPECT_EQ(RasterHeaderProblem(srgb), "");
+
+    std::vector<cups_page_header2_t> bad(8, GoodHeader(100, 100));
+    bad[0].cupsBitsPerColor = 16;
+    bad[1].cupsBitsPerPixel = 32;
+    bad[2].cupsBytesPerLine = 299;
+    bad[3].cupsColorSpace = CUPS_CSPACE_K;
+    bad[4].cupsColorOrder = CUPS_ORDER_PLANAR;
+    bad[5].cupsWidth = kMaxPageSide + 1;
+    bad[5].cupsBytesPerLine = 3 * (kMaxPageSide + 1);
+    bad[6].cupsHeight = 0;
+    // 3 x width wraps to a small number in 32 bits: must still be refused.
+    bad[7].cupsWidth = 0x55555556u;
+    bad[7].cupsBytesPerLine = 2;
+    for (size_t i = 0; i < bad.size(); ++i)
+        EXPECT_NE(RasterHeaderProblem(bad[i]), "") << i;
+
+    EXPECT_EQ(PageRowStride(1844), 5532u);
+    EXPECT_EQ(PageRowStride(1), 4u);
+    EXPECT_EQ(PageRowStride(0xFFFFFFFFu), (static_cast<size_t>(0xFFFFFFFFu) * 24 + 31) / 32 * 4);
+}
+
+}  // namespace
