@@ -4,6 +4,7 @@
 #include "device_recv.h"
 #include "usb_transport.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,16 @@ namespace {
 long Query(libusb_device_handle* handle, const char* name, const char* parameter, char* out,
     bool wait = false)
 {
-    if (handle == nullptr || out == nullptr)
+    const long whole = QueryText(handle, name, parameter, out, kQueryOutSize, wait);
+    return whole < 0 ? -1 : static_cast<long>(strlen(out));
+}
+
+}  // namespace
+
+long QueryText(libusb_device_handle* handle, const char* name, const char* parameter, char* out, int capacity,
+    bool wait)
+{
+    if (handle == nullptr || out == nullptr || capacity < 1)
         return -1;
     out[0] = '\0';
     DeviceCmd command;
@@ -28,13 +38,12 @@ long Query(libusb_device_handle* handle, const char* name, const char* parameter
     char text[DeviceRecv::kVariableWindow + 1];
     if (reply.GetEffectiveDataAsString(text) != 0)
         return -1;
-    const size_t length = strnlen(text, kQueryOutSize - 1);
+    const size_t whole = strlen(text);
+    const size_t length = std::min(whole, static_cast<size_t>(capacity - 1));
     memcpy(out, text, length);
     out[length] = '\0';
-    return static_cast<long>(length);
+    return static_cast<long>(whole);
 }
-
-}  // namespace
 
 long GetStatus(libusb_device_handle* handle)
 {

@@ -22,5 +22,11 @@ long GetFirmVersion(libusb_device_handle* handle, char* out);
 // With `wait` the printer gets 10 seconds to find its counter (power saving).
 long GetTotalCount(libusb_device_handle* handle, char* out, bool wait);
 
+// The text query behind the Get... functions: the reply text, cut to
+// `capacity` - 1 characters, in `out`. Answers the length of the whole text
+// before any cut (so a caller can tell a cut), or -1 when the query failed.
+long QueryText(libusb_device_handle* handle, const char* name, const char* parameter, char* out, int capacity,
+    bool wait);
+
 // Message code shown for a printer status.
 int GetMessage(int status);

@@ -27,15 +27,17 @@ constexpr int kDeviceIdSize = 2048;
 void ReadSerial(thdata* r)
 {
     for (int attempt = 0; attempt < kSerialAttempts; ++attempt) {
+        // The whole reply counts: a serial cut to fit would name the
+        // printer after something it did not say.
         char serial[kQueryOutSize] = {};
-        const long length = GetSerialNo(r->handle, serial);
+        const long length = QueryText(r->handle, "INFO", "SERIAL_NUMBER", serial, sizeof serial, false);
         if (length < 0) {
             sleep(1);
             continue;
         }
         if (length == 0)
             continue;
-        if (IsAcceptableSerial(serial)) {
+        if (length < static_cast<long>(sizeof serial) && IsAcceptableSerial(serial)) {
             memcpy(r->serialNo, serial, sizeof r->serialNo);
             r->serialNo[sizeof r->serialNo - 1] = '\0';
             r->bSerialOk = true;

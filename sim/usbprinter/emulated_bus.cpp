@@ -127,6 +127,12 @@ gboolean EmulatedDevice::Handle(UMockdevIoctlClient* client)
         GoneNow();
     const bool reap = request == USBDEVFS_REAPURB || request == USBDEVFS_REAPURBNDELAY;
     if (gone && !reap) {
+        // Still logged: the host's last release of a vanished device ends
+        // its access in the log too.
+        if (request == USBDEVFS_RELEASEINTERFACE)
+            bus->Record(id, AccessEntry::Release);
+        else
+            bus->Record(id, AccessEntry::Other);
         umockdev_ioctl_client_complete(client, -1, ENODEV);
         return TRUE;
     }
