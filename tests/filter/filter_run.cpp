@@ -11,21 +11,31 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <stdexcept>
 
 namespace {
 
+// Raster files and streams of one test process, removed when it ends.
+struct WorkFolder {
+    WorkFolder() : path(std::string(KZR_TEST_WORK_DIR) + "/" + std::to_string(getpid()))
+    {
+        std::filesystem::create_directories(path);
+    }
+    ~WorkFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+};
+
 std::string WorkDir()
 {
-    static const std::string dir = [] {
-        std::string d = std::string(KZR_TEST_WORK_DIR) + "/" + std::to_string(getpid());
-        mkdir(KZR_TEST_WORK_DIR, 0755);
-        mkdir(d.c_str(), 0755);
-        return d;
-    }();
-    return dir;
+    static const WorkFolder folder;
+    return folder.path;
 }
 
 std::vector<unsigned char> ReadFd(int fd)

@@ -117,42 +117,18 @@ TEST(ResolutionOption, TwoFineModesAndEverythingElseIsPlain)
     EXPECT_EQ(c.entry.SetResolution(none.count, none.list, nullptr), 1);
 }
 
-TEST(PrintRecords, EachHandlerWritesItsRecordByteForByte)
+TEST(OutputPrimitives, EmptyRecordsWriteNothing)
 {
     CapturedEntry c;
-    Options job("Zvo2InchCut=Enable ZvoOvercoatFinish=FineMatte ZvoPrintRetry=Disable");
-    ASSERT_EQ(c.entry.SetMediaSize(job.count, job.list, nullptr), 1);
-    EXPECT_EQ(c.Take(), Record("IMAGE", "MULTICUT", "00000002"));
-    EXPECT_EQ(c.entry.SendCutterMode(job.count, job.list, nullptr), 1);
-    EXPECT_EQ(c.entry.SendOvercoatFinish(job.count, job.list, nullptr), 1);
-    EXPECT_EQ(c.entry.SendPrintRetry(job.count, job.list, nullptr), 1);
-    EXPECT_EQ(c.entry.SendPrintSpeed(job.count, job.list, nullptr), 1);
-    EXPECT_EQ(c.entry.SendDecurl(job.count, job.list, nullptr), 0);
-    EXPECT_EQ(c.entry.SendSysTime(), 0);
-    EXPECT_EQ(c.Take(), Record("CNTRL", "CUTTER", "00000120") + Record("CNTRL", "OVERCOAT", "00000021") +
-                            Record("CNTRL", "BUFFCNTRL", "00000000") + Record("CNTRL", "PRINTSPEED", "00000000"));
-
-    // The 300 x 600 dpi mode alone has a speed; a PPD default counts as well.
-    PpdFile ppd("*DefaultResolution: 300x600dpi\n*DefaultZvoPrintSpeed: Enable\n");
-    Options none;
-    c.entry.SendPrintSpeed(none.count, none.list, ppd.handle);
-    Options slow("ZvoPrintSpeed=Disable");
-    c.entry.SendPrintSpeed(slow.count, slow.list, ppd.handle);
-    EXPECT_EQ(c.Take(), Record("CNTRL", "PRINTSPEED", "00000030") + Record("CNTRL", "PRINTSPEED", "00000010"));
-
-    // The cutter needs a 6-inch sheet.
-    Options fiveBySeven("PageSize=127x178mm Zvo2InchCut=Enable");
-    c.entry.SetMediaSize(fiveBySeven.count, fiveBySeven.list, nullptr);
-    c.Take();
-    c.entry.SendCutterMode(fiveBySeven.count, fiveBySeven.list, nullptr);
-    EXPECT_EQ(c.Take(), Record("CNTRL", "CUTTER", "00000000"));
-
-    CapturedEntry raw;
     char bytes[] = "xyz";
-    EXPECT_EQ(raw.entry.SetCommand(nullptr, 3), 0);
-    EXPECT_EQ(raw.entry.SetCommand(bytes, 0), 0);
-    EXPECT_EQ(raw.entry.SetCommand(bytes, 3), 1);
-    EXPECT_EQ(raw.Take(), "xyz");
+    EXPECT_EQ(c.entry.SetCommand(nullptr, 3), 0);
+    EXPECT_EQ(c.entry.SetCommand(bytes, 0), 0);
+    DeviceCmd refused;
+    refused.MakeCmd("TOOLONGNAME", nullptr, 0, nullptr);
+    EXPECT_EQ(c.entry.DeviceIO(&refused), 0);
+    EXPECT_EQ(c.Take(), "");
+    EXPECT_EQ(c.entry.SetCommand(bytes, 3), 1);
+    EXPECT_EQ(c.Take(), "xyz");
 }
 
 }  // namespace

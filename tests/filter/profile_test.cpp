@@ -9,47 +9,6 @@
 
 namespace {
 
-struct Choice {
-    int code;
-    bool multiCut, rotate;
-    std::string record;
-};
-
-Choice Choose(const char* job)
-{
-    Options options(job);
-    CapturedEntry c;
-    c.entry.SetMediaSize(options.count, options.list, nullptr);
-    c.entry.SetPaperRotate(options.count, options.list, nullptr);
-    return {c.entry.media.mediaCode, c.entry.multiCut, c.entry.paperRotate, c.Take()};
-}
-
-TEST(ModelProfile, PageSizeNamesChooseMediaCodeTwoUpAndRotation)
-{
-    const struct {
-        const char* job;
-        int code;
-        bool multiCut, rotate;
-        const char* digits;
-    } cases[] = {
-        {"PageSize=127x89mm", 1, false, false, "00000001"},   {"PageSize=89x127mm", 1, false, true, "00000001"},
-        {"PageSize=127x89mmx2", 1, true, false, "00000001"},  {"PageSize=89x127mmx2", 1, true, true, "00000001"},
-        {"PageSize=127x127mm", 10, false, false, "00000029"}, {"PageSize=127x178mm", 2, false, false, "00000003"},
-        {"PageSize=153x102mm", 3, false, false, "00000002"},  {"PageSize=102x153mm", 3, false, true, "00000002"},
-        {"PageSize=153x102mmx2", 3, true, false, "00000002"}, {"PageSize=102x153mmx2", 3, true, true, "00000002"},
-        {"PageSize=153x153mm", 11, false, false, "00000027"}, {"PageSize=153x204mm", 4, false, false, "00000004"},
-        {"PageSize=A4", 3, false, false, "00000002"},         {"PageSize=102X153mm", 3, false, false, "00000002"},
-        {"", 3, false, false, "00000002"},
-    };
-    for (const auto& k : cases) {
-        const Choice c = Choose(k.job);
-        EXPECT_EQ(c.code, k.code) << k.job;
-        EXPECT_EQ(c.multiCut, k.multiCut) << k.job;
-        EXPECT_EQ(c.rotate, k.rotate) << k.job;
-        EXPECT_EQ(c.record, Record("IMAGE", "MULTICUT", k.digits)) << k.job;
-    }
-}
-
 TEST(ModelProfile, MediaRowsAndTheirDotCountsAtBothResolutions)
 {
     CapturedEntry c;
@@ -87,29 +46,6 @@ TEST(ModelProfile, MediaRowsAndTheirDotCountsAtBothResolutions)
     record.pageLengthDots = 7;
     EXPECT_EQ(e.UpdateMediaInfo(record), 0);
     EXPECT_EQ(record.pageLengthDots, 7);
-}
-
-TEST(ModelProfile, TwoUpSheetsComeFromTheTwoUpRowsOnlyForTwoUpSizes)
-{
-    const struct {
-        const char* job;
-        int code, multiCutCode, pageLengthPx, gapPx;
-    } cases[] = {{"PageSize=102x153mmx2", 6, 12, 2498, 18},
-                 {"PageSize=127x89mmx2", 7, 22, 2176, 0},
-                 {"PageSize=153x102mm", 3, 2, 1240, 0},
-                 {"PageSize=127x127mm", 10, 29, 1540, 0}};
-    for (const auto& k : cases) {
-        Options job(k.job);
-        CapturedEntry c;
-        c.entry.SetMediaSize(job.count, job.list, nullptr);
-        const DeviceMediaBufferInfo before = c.entry.media;
-        const DeviceMediaBufferInfo sheet = c.entry.GetMultiMediaInfo(&c.entry.media, 2);
-        EXPECT_EQ(sheet.mediaCode, k.code) << k.job;
-        EXPECT_EQ(sheet.multiCutCode, k.multiCutCode) << k.job;
-        EXPECT_EQ(sheet.pageLengthPx, k.pageLengthPx) << k.job;
-        EXPECT_EQ(sheet.gapPx, k.gapPx) << k.job;
-        EXPECT_TRUE(c.entry.media == before) << k.job;
-    }
 }
 
 TEST(ModelProfile, OvercoatRowsAreSkippedWhenTooNewForTheFirmware)
