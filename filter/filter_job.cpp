@@ -129,7 +129,12 @@ int RunPages(Job& job)
             return 0;
         }
         _tagBITMAPHANDLE* picture = job.entry->MakeImageData(page, header.cupsWidth, header.cupsHeight, slotCounter);
-        const bool placed = picture == nullptr || PlaceCopies(job, picture, header.NumCopies, pageCounter, slotCounter);
+        if (picture == nullptr) {
+            // Skipping the page would print the job short without a word.
+            fprintf(stderr, "ERROR: Not enough memory to process raster page %d\n", pageCounter + 1);
+            return 1;
+        }
+        const bool placed = PlaceCopies(job, picture, header.NumCopies, pageCounter, slotCounter);
         ReleasePicture(picture);
         if (!placed)
             return 0;

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -86,6 +87,11 @@ FilterProcess::FilterProcess(const FilterCall& call)
         unsetenv("PPD");
     else
         setenv("PPD", call.ppd.c_str(), 1);
+    if (call.addressSpaceMb > 0) {
+        const rlim_t bytes = static_cast<rlim_t>(call.addressSpaceMb) << 20;
+        const struct rlimit limit = {bytes, bytes};
+        setrlimit(RLIMIT_AS, &limit);
+    }
     int in = call.stdinFd >= 0 ? call.stdinFd : open("/dev/null", O_RDONLY);
     dup2(in, 0);
     dup2(outFd, 1);

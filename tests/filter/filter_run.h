@@ -16,6 +16,7 @@ struct FilterCall {
     std::string ppd;                        // value of PPD, unset when empty
     std::optional<std::string> jobFile;     // content of /tmp/Print_<args[0]>.log
     int stdinFd = -1;                       // raster on standard input when >= 0
+    long addressSpaceMb = 0;                // limit on the filter's memory, 0 none
 };
 
 struct FilterResult {
