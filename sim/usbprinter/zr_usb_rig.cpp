@@ -1,0 +1,193 @@
+// zr_usb_rig: runs a program (usually korvane_zr_usbd) against emulated ZR
+// printers that a script plugs in, changes and pulls out.
+//
+//   umockdev-wrapper zr_usb_rig SCRIPT -- PROGRAM [ARGS...]
+//
+// Script lines (blank lines and lines starting with '#' are skipped):
+//   plug NAME [key=value...]   plug a printer in (keys as for "set", plus
+//                              product=0x0006 and driver=bound|stuck)
+//   set NAME key=value...      serial, status, firmware, counter, media,
+//                              initial, remain, product-string, device-id,
+//                              fault=none|silent|buserror|badheader|shortbody
+//   unplug NAME
+//   start                      start PROGRAM now (else before the first line)
+//   sleep SECONDS
+//   save-job NAME PATH         write the bytes NAME received as a print job
+//   wait                       wait for PROGRAM to end
+// When the script ends the rig stops PROGRAM (SIGTERM) and exits with its
+// status (0 when the SIGTERM ended it).
+#include "emulated_bus.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+using zrsim::PrinterState;
+
+bool Apply(PrinterState& s, const std::string& key, const std::string& value)
+{
+    if (key == "serial")
+        s.serial = value;
+    else if (key == "status")
+        s.status = std::stol(value);
+    else if (key == "firmware")
+        s.firmware = value;
+    else if (key == "counter")
+        s.counter = std::stol(value);
+    else if (key == "media")
+        s.mediaReply = value;
+    else if (key == "initial")
+        s.mediaInitialReply = value;
+    else if (key == "remain")
+        s.mediaRemainReply = value;
+    else if (key == "product-string")
+        s.productString = value;
+    else if (key == "device-id")
+        s.deviceId = value;
+    else if (key == "fault") {
+        static const std::map<std::string, zrsim::ReplyFault> faults = {{"none", zrsim::ReplyFault::None},
+            {"silent", zrsim::ReplyFault::Silent}, {"buserror", zrsim::ReplyFault::BusError},
+            {"badheader", zrsim::ReplyFault::BadHeader}, {"shortbody", zrsim::ReplyFault::ShortBody}};
+        const auto it = faults.find(value);
+        if (it == faults.end())
+            return false;
+        s.fault = it->second;
+    } else
+        return false;
+    return true;
+}
+
+struct Rig {
+    zrsim::EmulatedBus bus;
+    std::map<std::string, int> names;
+    pid_t child = -1;
+    char** program = nullptr;
+
+    void Start()
+    {
+        if (child > 0)
+            return;
+        child = fork();
+        if (child == 0) {
+            execvp(program[0], program);
+            _exit(127);
+        }
+    }
+
+    bool Run(const std::string& line)
+    {
+        std::istringstream words(line);
+        std::string verb, name;
+        words >> verb >> name;
+        std::vector<std::pair<std::string, std::string>> pairs;
+        for (std::string w; words >> w;) {
+            const size_t eq = w.find('=');
+            if (eq == std::string::npos)
+                pairs.emplace_back(w, "");
+            else
+                pairs.emplace_back(w.substr(0, eq), w.substr(eq + 1));
+        }
+        if (verb == "start") {
+            Start();
+        } else if (verb == "sleep") {
+            std::this_thread::sleep_for(std::chrono::duration<double>(std::stod(name)));
+        } else if (verb == "wait") {
+            Start();
+            int status = 0;
+            waitpid(child, &status, 0);
+            child = -1;
+        } else if (verb == "plug") {
+            PrinterState state;
+            zrsim::DeviceOptions options;
+            for (const auto& kv : pairs) {
+                if (kv.first == "product")
+                    options.product = static_cast<uint16_t>(std::stoul(kv.second, nullptr, 0));
+                else if (kv.first == "driver") {
+                    options.kernelDriverBound = true;
+                    options.detachRefused = kv.second == "stuck";
+                } else if (!Apply(state, kv.first, kv.second))
+                    return false;
+            }
+            names[name] = bus.Plug(std::make_shared<zrsim::ZrPrinterModel>(state), options);
+            printf("plugged %s %d\n", name.c_str(), names[name]);
+            fflush(stdout);
+        } else if (verb == "set" || verb == "unplug" || verb == "save-job") {
+            const auto it = names.find(name);
+            if (it == names.end())
+                return false;
+            if (verb == "unplug") {
+                bus.Unplug(it->second);
+            } else if (verb == "save-job") {
+                if (pairs.empty())
+                    return false;
+                std::ofstream(pairs[0].first, std::ios::binary) << bus.Model(it->second)->JobBytes();
+            } else {
+                bool ok = true;
+                bus.Model(it->second)->Update([&](PrinterState& s) {
+                    for (const auto& kv : pairs)
+                        ok = Apply(s, kv.first, kv.second) && ok;
+                });
+                return ok;
+            }
+        } else {
+            return false;
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4 || std::string(argv[2]) != "--") {
+        fprintf(stderr, "usage: umockdev-wrapper %s SCRIPT -- PROGRAM [ARGS...]\n", argv[0]);
+        return 2;
+    }
+    if (!zrsim::EmulatedBus::Available()) {
+        fprintf(stderr, "%s: run me under umockdev-wrapper\n", argv[0]);
+        return 2;
+    }
+    std::ifstream script(argv[1]);
+    if (!script) {
+        fprintf(stderr, "%s: cannot read %s\n", argv[0], argv[1]);
+        return 2;
+    }
+    Rig rig;
+    rig.program = argv + 3;
+    bool explicitStart = false;
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(script, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        explicitStart = explicitStart || line.rfind("start", 0) == 0;
+        lines.push_back(line);
+    }
+    if (!explicitStart)
+        rig.Start();
+    for (const std::string& line : lines) {
+        if (!rig.Run(line)) {
+            fprintf(stderr, "%s: bad script line: %s\n", argv[0], line.c_str());
+            break;
+        }
+    }
+    if (rig.child <= 0)
+        return 0;
+    kill(rig.child, SIGTERM);
+    int status = 0;
+    waitpid(rig.child, &status, 0);
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM)
+        return 0;  // stopped by the rig, as the script ended
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
