@@ -14,7 +14,7 @@ VersionDialog::VersionDialog(QWidget *parent)
 {
     ui->setupUi(this);
     ui->label_VersionNo->setText(tr("Version") + QLatin1Char(' ') + QLatin1String(kProgramVersion));
-    ui->label_CopyRight->setText(QStringLiteral("Copyright (C) 2026 Brennholt. All rights reserved."));
+    ui->label_CopyRight->setText(QStringLiteral("Copyright (C) 2026 Brennholt"));
     const QPixmap icon(QStringLiteral(":/images/printer_icon.png"));
     iconScene->addPixmap(icon.scaled(80, 80, Qt::IgnoreAspectRatio, Qt::FastTransformation));
     ui->graphicsView->setScene(iconScene);

@@ -1,0 +1,249 @@
+// The worker's reader rules on real files, and its life in its own thread.
+#include "info_files.h"
+#include "status_monitor.h"
+#include "worker_thread.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+StatusMap read(const QString &path)
+{
+    StatusMonitor monitor(path, 500);
+    StatusMap map;
+    monitor.createStatusMap(map);
+    return map;
+}
+
+} // namespace
+
+class StatusReaderTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        dir.reset(new QTemporaryDir);
+        QVERIFY(dir->isValid());
+        path = dir->filePath(QStringLiteral("ZR_A1234.log"));
+    }
+
+    void completeFileGivesAllEightKeys()
+    {
+        QVERIFY(writeInfoFile(path, infoFileText(InfoValues())));
+        StatusMonitor monitor(path, 500);
+        StatusMap map;
+        QVERIFY(monitor.createStatusMap(map));
+        QCOMPARE(map.size(), 8);
+        QCOMPARE(map.value("PRINTER_STATUS"), QString("00000"));
+        QCOMPARE(map.value("PRINTER_MESSAGE"), QString("00001"));
+        QCOMPARE(map.value("PRINTER_VERSION"), QString("1.53"));
+        QCOMPARE(map.value("PRINTER_SERIAL_NO"), QString("A1234"));
+        QCOMPARE(map.value("MEDIA_SIZE"), QString("310"));
+        QCOMPARE(map.value("MEDIA_INITIAL"), QString("400"));
+        QCOMPARE(map.value("MEDIA_REMAIN"), QString("350"));
+        QCOMPARE(map.value("TOTAL_COUNT"), QString("5678"));
+    }
+
+    void missingOrUnopenableFileGivesOfflineMap_data()
+    {
+        QTest::addColumn<bool>("asDirectory");
+        QTest::newRow("missing") << false;
+        QTest::newRow("unopenable") << true;
+    }
+    void missingOrUnopenableFileGivesOfflineMap()
+    {
+        QFETCH(bool, asDirectory);
+        if (asDirectory)
+            QVERIFY(QDir().mkdir(path));
+        StatusMonitor monitor(path, 500);
+        StatusMap map;
+        QVERIFY(!monitor.createStatusMap(map));
+        QCOMPARE(map, offlineStatusMap());
+        QCOMPARE(map.size(), 8);
+        QCOMPARE(map.value("PRINTER_STATUS"), QString("99999"));
+        QCOMPARE(map.value("PRINTER_MESSAGE"), QString("00006"));
+        QCOMPARE(monitor.getPrinterStatus(), offlineStatusMap());
+    }
+
+    // Anything but sixteen pieces at the line feeds is a file caught
+    // mid-rewrite (or not ours): an empty map, also after the retry.
+    void wrongLineCountGivesEmptyMap_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        const QByteArray full = infoFileText(InfoValues());
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("without final line feed") << full.left(full.size() - 1);
+        QTest::newRow("half written") << full.left(full.size() / 2);
+        QTest::newRow("extra line") << full + "\n";
+    }
+    void wrongLineCountGivesEmptyMap()
+    {
+        QFETCH(QByteArray, text);
+        QVERIFY(writeInfoFile(path, text));
+        StatusMonitor monitor(path, 500);
+        StatusMap map;
+        map.insert("stale", "value");
+        QVERIFY(!monitor.createStatusMap(map));
+        QVERIFY(map.isEmpty());
+        QVERIFY(monitor.getPrinterStatus().isEmpty());
+    }
+
+    void emptyValues()
+    {
+        InfoValues v;
+        v.status = "";
+        v.message = "";
+        QVERIFY(writeInfoFile(path, infoFileText(v)));
+        const StatusMap map = read(path);
+        QCOMPARE(map.value("PRINTER_STATUS"), QString("99999"));
+        QVERIFY(map.contains("PRINTER_MESSAGE"));
+        QCOMPARE(map.value("PRINTER_MESSAGE"), QString(""));
+    }
+
+    void quoteRules()
+    {
+        QByteArray text = infoFileText(InfoValues());
+        text.replace("MEDIA_SIZE=\"310\"", "MEDIA_SIZE=\"00301\"trailing");
+        text.replace("MEDIA_INITIAL=\"400\"", "MEDIA_INITIAL=\"400");
+        text.replace("MEDIA_REMAIN=\"350\"", "MEDIA_REMAIN=350");
+        QVERIFY(writeInfoFile(path, text));
+        const StatusMap map = read(path);
+        QCOMPARE(map.value("MEDIA_SIZE"), QString("00301"));
+        QCOMPARE(map.value("MEDIA_INITIAL"), QString("400"));
+        QVERIFY(map.contains("MEDIA_REMAIN"));
+        QCOMPARE(map.value("MEDIA_REMAIN"), QString(""));
+        QCOMPARE(map.value("TOTAL_COUNT"), QString("5678"));
+    }
+
+    // Keys count only at the start of a line and in the daemon's order: an
+    // out-of-place key stops the walk there.
+    void keyOrderAndPlacement()
+    {
+        QByteArray swapped = infoFileText(InfoValues());
+        swapped.replace("PRINTER_SERIAL_NO=\"A1234\"\n\n#MEDIA_INFORMATION\nMEDIA_SIZE=\"310\"",
+                        "MEDIA_SIZE=\"310\"\n\n#MEDIA_INFORMATION\nPRINTER_SERIAL_NO=\"A1234\"");
+        QVERIFY(writeInfoFile(path, swapped));
+        QCOMPARE(read(path).keys(), QStringList({"PRINTER_MESSAGE", "PRINTER_SERIAL_NO",
+                                                  "PRINTER_STATUS", "PRINTER_VERSION"}));
+
+        QByteArray indented = infoFileText(InfoValues());
+        indented.replace("PRINTER_STATUS=", " PRINTER_STATUS=");
+        QVERIFY(writeInfoFile(path, indented));
+        QVERIFY(read(path).isEmpty());
+    }
+
+    void laterTotalCountReplacesEarlier()
+    {
+        QByteArray text = infoFileText(InfoValues());
+        text.replace("#COUNTER_INFORMATION\n", "TOTAL_COUNT=\"1\"\n");
+        text.replace("TOTAL_COUNT=\"5678\"\n\n", "TOTAL_COUNT=\"5678\"\nTOTAL_COUNT=\"9\"\n");
+        QVERIFY(writeInfoFile(path, text));
+        QCOMPARE(read(path).value("TOTAL_COUNT"), QString("9"));
+    }
+
+    // In its thread the worker reports every period, follows the file as the
+    // daemon rewrites or loses it, and is gone once the thread is stopped.
+    void workerInItsThread()
+    {
+        QVERIFY(writeInfoFile(path, infoFileText(InfoValues())));
+        auto *monitor = new StatusMonitor(path, 50);
+        QPointer<StatusMonitor> alive(monitor);
+        QSignalSpy spy(monitor, &StatusMonitor::statusNotification);
+        auto *thread = new QThread;
+        startWorkerThread(monitor, thread);
+        QTRY_VERIFY(spy.count() >= 1);
+        QCOMPARE(spy.last().at(0).value<StatusMap>().value("PRINTER_STATUS"), QString("00000"));
+
+        InfoValues printing;
+        printing.status = "00001";
+        QVERIFY(writeInfoFile(path, infoFileText(printing)));
+        QTRY_COMPARE(spy.last().at(0).value<StatusMap>().value("PRINTER_STATUS"), QString("00001"));
+
+        QVERIFY(QFile::remove(path));
+        QTRY_COMPARE(spy.last().at(0).value<StatusMap>(), offlineStatusMap());
+
+        stopWorkerThread(thread);
+        QVERIFY(alive.isNull());
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    QString path;
+};
+
+// A worker whose tick takes long and which notes whether it is destroyed
+// while a tick is still under way.
+class SlowMonitor : public StatusMonitor
+{
+public:
+    SlowMonitor(QString path, QAtomicInt *inTick, QAtomicInt *destroyedInTick, QAtomicInt *ticks)
+        : StatusMonitor(std::move(path), 20), inTick(inTick), destroyedInTick(destroyedInTick), ticks(ticks)
+    {
+    }
+    ~SlowMonitor() override { destroyedInTick->storeRelaxed(inTick->loadRelaxed()); }
+
+protected:
+    void timerEvent(QTimerEvent *event) override
+    {
+        inTick->storeRelaxed(1);
+        ticks->ref();
+        // A directory under the file's name fails both opens: each reading
+        // sleeps three times 100 ms, like a tick on a busy file.
+        StatusMonitor::timerEvent(event);
+        inTick->storeRelaxed(0);
+    }
+
+private:
+    QAtomicInt *inTick;
+    QAtomicInt *destroyedInTick;
+    QAtomicInt *ticks;
+};
+
+class WorkerStopTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void stopWaitsForTheTickUnderWay()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("busy.log");
+        QVERIFY(QDir().mkdir(path));
+        for (int round = 0; round < 3; ++round) {
+            QAtomicInt inTick(0), destroyedInTick(-1), ticks(0);
+            auto *monitor = new SlowMonitor(path, &inTick, &destroyedInTick, &ticks);
+            QPointer<StatusMonitor> alive(monitor);
+            auto *thread = new QThread;
+            startWorkerThread(monitor, thread);
+            QTRY_VERIFY(inTick.loadRelaxed() == 1);
+            stopWorkerThread(thread);
+            QVERIFY(alive.isNull());
+            QCOMPARE(destroyedInTick.loadRelaxed(), 0);
+            QVERIFY(ticks.loadRelaxed() >= 1);
+        }
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    int status = 0;
+    {
+        StatusReaderTest reader;
+        status |= QTest::qExec(&reader, argc, argv);
+    }
+    {
+        WorkerStopTest stop;
+        status |= QTest::qExec(&stop, argc, argv);
+    }
+    return status;
+}
+
+#include "tst_status_reader.moc"
