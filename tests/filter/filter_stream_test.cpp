@@ -370,7 +370,7 @@ TEST_F(FilterStream, SigtermMidPageStopsTheJobWithoutAnotherByte)
     };
     std::thread writer([&] { feed(0, half); });
     const size_t firstPrint = 6 * kSetting + 3 * kPlane4x6 + kStart;
-    for (int i = 0; i < 600 && filter.OutputSize() < firstPrint; ++i)
+    for (int i = 0; i < 3000 && filter.OutputSize() < firstPrint; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     writer.join();
     ASSERT_EQ(filter.OutputSize(), firstPrint);
