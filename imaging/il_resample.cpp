@@ -2,6 +2,7 @@
 // parameter -1). The arithmetic is fixed: printed colours depend on it, so
 // the edge rules below are kept even where a textbook resampler differs.
 #include <cmath>
+#include <vector>
 
 #include "il_internal.h"
 
@@ -14,52 +15,74 @@ double CubicWeight(double d)
     return -d * d * d + 5.0 * d * d - 8.0 * d + 4.0;
 }
 
-// A tap outside 0..count-1 takes the centre tap's index, not the nearest edge.
-inline int TapIndex(int k, int centre, int count) { return (k < 0 || k >= count) ? centre : k; }
+// The taps of one sampling position: up to four source indices and weights,
+// in the order c - 1, c, c + 1, c + 2. A tap outside 0..count-1 takes the
+// centre tap's index, not the nearest edge.
+struct Taps {
+    int count = 0;
+    int index[4];
+    double weight[4];
+};
+
+Taps TapsAt(double p, int sourceCount)
+{
+    Taps taps;
+    const int c = static_cast<int>(p);
+    for (int k = c - 1; k <= c + 2; ++k) {
+        const double d = std::fabs(k - p);
+        if (d > 2.0) continue;
+        taps.index[taps.count] = (k < 0 || k >= sourceCount) ? c : k;
+        taps.weight[taps.count] = CubicWeight(d);
+        ++taps.count;
+    }
+    return taps;
+}
+
+// Position j samples source position j x (source / new): no half-pixel
+// offset, so output 0 is source 0 exactly.
+std::vector<Taps> TapsFor(int sourceCount, int newCount)
+{
+    const double ratio = static_cast<double>(sourceCount) / newCount;
+    std::vector<Taps> all(static_cast<size_t>(newCount));
+    for (int j = 0; j < newCount; ++j) all[j] = TapsAt(j * ratio, sourceCount);
+    return all;
+}
 
 // Every source row, resampled across into `work` (height x newWidth x 3).
-void HorizontalPass(const _tagBITMAPHANDLE* source, int newWidth, double* work)
+// Channel sums are kept unclamped between the passes.
+void HorizontalPass(const _tagBITMAPHANDLE* source, const std::vector<Taps>& columns, double* work)
 {
     const int64_t sourcePitch = il::RowBytes(source->width, 24);
-    const double ratio = static_cast<double>(source->width) / newWidth;
+    const size_t newWidth = columns.size();
     for (int r = 0; r < source->height; ++r) {
         const unsigned char* row = source->pixels + r * sourcePitch;
-        double* out = work + static_cast<size_t>(r) * newWidth * 3;
-        for (int j = 0; j < newWidth; ++j) {
-            const double p = j * ratio;
-            const int c = static_cast<int>(p);
-            for (int k = c - 1; k <= c + 2; ++k) {
-                const double d = std::fabs(k - p);
-                if (d > 2.0) continue;
-                const double w = CubicWeight(d);
-                const unsigned char* px = row + static_cast<int64_t>(TapIndex(k, c, source->width)) * 3;
-                out[j * 3 + 0] += px[0] * w;
-                out[j * 3 + 1] += px[1] * w;
-                out[j * 3 + 2] += px[2] * w;
+        double* out = work + r * newWidth * 3;
+        for (size_t j = 0; j < newWidth; ++j) {
+            const Taps& t = columns[j];
+            for (int n = 0; n < t.count; ++n) {
+                const unsigned char* px = row + static_cast<int64_t>(t.index[n]) * 3;
+                out[j * 3 + 0] += px[0] * t.weight[n];
+                out[j * 3 + 1] += px[1] * t.weight[n];
+                out[j * 3 + 2] += px[2] * t.weight[n];
             }
         }
     }
 }
 
 // Every output row, resampled down the working rows into the new pixels.
-void VerticalPass(const double* work, int sourceHeight, int newWidth, int newHeight, int64_t newPitch,
+void VerticalPass(const double* work, const std::vector<Taps>& rows, size_t newWidth, int64_t newPitch,
                   unsigned char* pixels)
 {
-    const double ratio = static_cast<double>(sourceHeight) / newHeight;
-    for (int i = 0; i < newHeight; ++i) {
-        const double p = i * ratio;
-        const int c = static_cast<int>(p);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const Taps& t = rows[i];
         unsigned char* out = pixels + i * newPitch;
-        for (int j = 0; j < newWidth; ++j) {
+        for (size_t j = 0; j < newWidth; ++j) {
             double v[3] = {0.0, 0.0, 0.0};
-            for (int k = c - 1; k <= c + 2; ++k) {
-                const double d = std::fabs(k - p);
-                if (d > 2.0) continue;
-                const double w = CubicWeight(d);
-                const double* tap = work + (static_cast<size_t>(TapIndex(k, c, sourceHeight)) * newWidth + j) * 3;
-                v[0] += tap[0] * w;
-                v[1] += tap[1] * w;
-                v[2] += tap[2] * w;
+            for (int n = 0; n < t.count; ++n) {
+                const double* tap = work + (t.index[n] * newWidth + j) * 3;
+                v[0] += tap[0] * t.weight[n];
+                v[1] += tap[1] * t.weight[n];
+                v[2] += tap[2] * t.weight[n];
             }
             for (int ch = 0; ch < 3; ++ch) {
                 out[j * 3 + ch] = v[ch] < 0.0 ? 0 : (v[ch] > 255.0 ? 255 : static_cast<unsigned char>(v[ch] + 0.5));
@@ -97,8 +120,8 @@ extern "C" int IL_SizeBitmap(_tagBITMAPHANDLE* bitmap, int newWidth, int newHeig
     double* work = static_cast<double*>(GlobalLock(workHandle));
     ZeroMemory(work, workBytes);
 
-    HorizontalPass(bitmap, newWidth, work);
-    VerticalPass(work, bitmap->height, newWidth, newHeight, newPitch, pixels);
+    HorizontalPass(bitmap, TapsFor(bitmap->width, newWidth), work);
+    VerticalPass(work, TapsFor(bitmap->height, newHeight), static_cast<size_t>(newWidth), newPitch, pixels);
     GlobalUnlock(workHandle);
     GlobalFree(workHandle);
 

@@ -45,6 +45,8 @@ extern "C" int IL_SharpenBitmap(_tagBITMAPHANDLE* picture, int sharpness)
     const double k = StrengthFor(sharpness);
     const double centre = 8 * k / 9 + 1;
     const double neighbour = -k / 9;
+    const double weight[3][3] = {{neighbour, neighbour, neighbour}, {neighbour, centre, neighbour},
+                                 {neighbour, neighbour, neighbour}};
     const int64_t pitch = picture->rowBytes;
     const int width = picture->width;
     const int height = picture->height;
@@ -59,10 +61,7 @@ extern "C" int IL_SharpenBitmap(_tagBITMAPHANDLE* picture, int sharpness)
             for (int ch = 0; ch < 3; ++ch) {
                 double sum = 0.0;
                 for (int dy = 0; dy < 3; ++dy) {
-                    for (int dx = 0; dx < 3; ++dx) {
-                        const double w = (dy == 1 && dx == 1) ? centre : neighbour;
-                        sum += w * rows[dy][cols[dx] + ch];
-                    }
+                    for (int dx = 0; dx < 3; ++dx) sum += weight[dy][dx] * rows[dy][cols[dx] + ch];
                 }
                 out[x * 3 + ch] = il::ClampByte(static_cast<int64_t>(sum));
             }
