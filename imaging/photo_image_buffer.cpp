@@ -167,8 +167,11 @@ bool PhotoImageBuffer::ShrinkInsideBorder(_tagBITMAPHANDLE* work)
 _tagBITMAPHANDLE* PhotoImageBuffer::ColorProcess(void* page, long width, long height, int /*slot*/)
 {
     unsigned char* buffer = static_cast<unsigned char*>(page);
-    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) {
-        // A page the library cannot describe: nothing to process.
+    size_t pageBytes = 0;
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX ||
+        !il::FitsInt32(il::RowBytes(width, 24)) || !il::Product(il::RowBytes(width, 24), height, &pageBytes)) {
+        // A page the library cannot describe: nothing to process, and the
+        // buffer is not read.
         GlobalFree(buffer);
         buffer = nullptr;
     }
