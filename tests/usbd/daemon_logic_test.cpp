@@ -252,6 +252,48 @@ TEST_F(TmpFiles, OfflineFormAndWhatTheWriterRefuses)
     EXPECT_FALSE(WriteInfoText("/tmp/ZR_S1.log", "x"));
 }
 
+// Stand-ins for getenforce and chcon on PATH; chcon logs its arguments.
+class SELinuxTools : public TmpFiles {
+protected:
+    void SetUp() override
+    {
+        TmpFiles::SetUp();
+        mkdir("/tmp/bin", 0755);
+        oldPath = getenv("PATH");
+        setenv("PATH", ("/tmp/bin:" + oldPath).c_str(), 1);
+        Script("chcon", "echo \"$@\" >> /tmp/chcon.log");
+    }
+    void TearDown() override
+    {
+        setenv("PATH", oldPath.c_str(), 1);
+        bSELinuxEnabled = false;
+    }
+    static void Script(const std::string& name, const std::string& body)
+    {
+        const std::string path = "/tmp/bin/" + name;
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        chmod(path.c_str(), 0755);
+    }
+    std::string oldPath;
+};
+
+TEST_F(SELinuxTools, EnforcingModeRelabelsTheFile)
+{
+    EXPECT_FALSE(isSELinuxEnabled());  // no getenforce at all
+    Script("getenforce", "echo Permissive");
+    EXPECT_FALSE(isSELinuxEnabled());
+    Script("getenforce", "echo Enforcing");
+    EXPECT_TRUE(isSELinuxEnabled());
+
+    bSELinuxEnabled = true;
+    unlink("/tmp/ZR_A1.log");
+    WriteFile("A1");  // new file: only the second label
+    WriteFile("A1");
+    EXPECT_EQ(Slurp("/tmp/chcon.log"),
+        "-t cupsd_tmp_t /tmp/ZR_A1.log\n"
+        "-t tmp_t /tmp/ZR_A1.log\n-t cupsd_tmp_t /tmp/ZR_A1.log\n");
+}
+
 TEST(InfoValueText, KeepsEachValueOnItsLine)
 {
     EXPECT_EQ(InfoValue("1.53"), "1.53");

@@ -148,9 +148,11 @@ TEST_F(DaemonTest, ErrorStatusAndDevicesThatAreNotAZr)
     zrsim::DeviceOptions otherProduct;
     otherProduct.product = 0x0006;
     const int other = Plug("P6", nullptr, otherProduct);
+    // A queue of another printer whose serial begins with this one's.
+    ASSERT_TRUE(cups->AddQueue("KORVANE-ZR", "korvane-zvobackend://KORVANE/ZR?serial=E12"));
     StartDaemon();
 
-    ASSERT_EQ(WaitForQueue("E1"), "KORVANE-ZR");
+    ASSERT_EQ(WaitForQueue("E1"), "KORVANE-ZR-2");
     InfoValues v = Working("E1");
     v.status = "01000";
     v.message = "00100";
@@ -158,11 +160,41 @@ TEST_F(DaemonTest, ErrorStatusAndDevicesThatAreNotAZr)
     v.mediaSize = "210";
     EXPECT_TRUE(WaitUntil([&] { return FileIs(InfoPath("E1"), InfoText(v)); }, 4));
     std::this_thread::sleep_for(3s);
-    EXPECT_EQ(cups->Queues().size(), 1u);
+    EXPECT_EQ(cups->Queues().size(), 2u);
+    EXPECT_EQ(WaitForQueue("E12", 0), "KORVANE-ZR");
     EXPECT_EQ(cups->Commands().size(), 1u);
     for (const char* serial : {"L1", "M1", "P6"})
         EXPECT_FALSE(Exists(InfoPath(serial))) << serial;
     EXPECT_EQ(bus->Opens(other), 0);
+}
+
+TEST_F(DaemonTest, KernelDriverIsDetachedOnce)
+{
+    // The refused detach leaves an access without a claim or release.
+    checkSerialised = false;
+    zrsim::DeviceOptions bound;
+    bound.kernelDriverBound = true;
+    const int k1 = Plug("K1", nullptr, bound);
+    zrsim::DeviceOptions stuck = bound;
+    stuck.detachRefused = true;
+    const int k2 = Plug("K2", nullptr, stuck);
+    StartDaemon();
+    ASSERT_EQ(WaitForQueue("K1"), "KORVANE-ZR");
+    Touch(WatchFile("K1"));
+    std::this_thread::sleep_for(3s);
+    int detaches = 0;
+    int k2Claims = 0;
+    for (const auto& e : bus->Log()) {
+        detaches += e.device == k1 && e.kind == zrsim::AccessEntry::Detach;
+        k2Claims += e.device == k2 && e.kind == zrsim::AccessEntry::Claim;
+    }
+    EXPECT_EQ(detaches, 1);
+    EXPECT_GE(bus->Opens(k1), 3);
+    // A printer whose driver cannot be detached is never claimed or asked.
+    EXPECT_EQ(k2Claims, 0);
+    EXPECT_TRUE(Model(k2)->Records().empty());
+    EXPECT_FALSE(Exists(InfoPath("K2")));
+    EXPECT_EQ(cups->Commands().size(), 1u);
 }
 
 TEST_F(DaemonTest, HostileDevicesTouchNothingAndRunNothing)

@@ -121,6 +121,20 @@ TEST_F(Transport, RefusedReplyHeaders)
     EXPECT_EQ(GetStatus(handle), kStatusFailed);
 }
 
+TEST_F(Transport, ASilentPrinterTimesOut)
+{
+    model->Update([](zrsim::PrinterState& s) { s.fault = ReplyFault::Silent; });
+    char out[kQueryOutSize];
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(GetSerialNo(handle, out), -1);
+    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(waited, 9.5);
+    EXPECT_LT(waited, 15.0);
+    // The printer recovers; the timed-out transfer left nothing behind.
+    model->Update([](zrsim::PrinterState& s) { s.fault = ReplyFault::None; });
+    EXPECT_EQ(GetSerialNo(handle, out), 5);
+}
+
 TEST_F(Transport, AShortBodyIsJudgedByTheReplyCheck)
 {
     char out[kQueryOutSize];
