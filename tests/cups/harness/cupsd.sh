@@ -152,7 +152,7 @@ kzr_wait_job() {
       aborted* | canceled* | processing-stopped*)
         echo "job $id ended as: $state" >&2; _kzr_log_tail; return 1 ;;
     esac
-    sleep 0.1
+    sleep 0.25
   done
   echo "job $id did not complete within ${limit}s (last state: $state)" >&2
   _kzr_log_tail
