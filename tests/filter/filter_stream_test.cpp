@@ -2,12 +2,14 @@
 // its output judged by the stream inspector and, where the values are known,
 // byte by byte.
 #include <gtest/gtest.h>
+#include <png.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -463,6 +465,29 @@ TEST_F(FilterStream, ShortPagesPrintBlackBelowAndPortraitPagesTurn)
     EXPECT_EQ(colour(1220, 60), "100");
     EXPECT_EQ(colour(1220, 1860), "001");
     EXPECT_EQ(colour(620, 960), "000");
+
+    // The inspector's PNG shows the sheet the same way up, in its colours.
+    const std::string dir = WorkFile("png-dir", "") + ".d";
+    ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
+    std::string listing;
+    ASSERT_EQ(RunInspector(runs[1].out, &listing, "--png " + dir), 0) << listing;
+    png_image image;
+    memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, (dir + "/sheet-001.png").c_str()));
+    image.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    ASSERT_EQ(image.width, 1920u);
+    ASSERT_EQ(image.height, 1240u);
+    auto pixel = [&](int row, int x) {
+        const unsigned char* q = &rgb[(static_cast<size_t>(row) * 1920 + x) * 3];
+        return std::to_string(q[0] > 128) + std::to_string(q[1] > 128) + std::to_string(q[2] > 128);
+    };
+    EXPECT_EQ(pixel(20, 60), "010");
+    EXPECT_EQ(pixel(1220, 60), "100");
+    EXPECT_EQ(pixel(1220, 1860), "001");
+    EXPECT_EQ(pixel(620, 10), "111");
 }
 
 }  // namespace
