@@ -4,6 +4,7 @@
 #include "thdata.h"
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -20,7 +21,9 @@ int hotplug_callback(libusb_context*, libusb_device* device, libusb_hotplug_even
     libusb_device_descriptor descriptor;
     if (libusb_get_device_descriptor(device, &descriptor) != 0)
         return 0;
-    auto* r = new thdata;
+    auto* r = new (std::nothrow) thdata;
+    if (r == nullptr)
+        return 0;
     // The reference keeps the device (and so its address, the registry's
     // key) alive until the record is freed, even after libusb let it go.
     r->device = libusb_ref_device(device);
