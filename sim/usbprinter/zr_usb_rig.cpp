@@ -72,6 +72,7 @@ struct Rig {
     zrsim::EmulatedBus bus;
     std::map<std::string, int> names;
     pid_t child = -1;
+    int childStatus = 0;  // wait status of the program once it ended
     char** program = nullptr;
 
     void Start()
@@ -104,8 +105,7 @@ struct Rig {
             std::this_thread::sleep_for(std::chrono::duration<double>(std::stod(name)));
         } else if (verb == "wait") {
             Start();
-            int status = 0;
-            waitpid(child, &status, 0);
+            waitpid(child, &childStatus, 0);
             child = -1;
         } else if (verb == "plug") {
             PrinterState state;
@@ -182,12 +182,12 @@ int main(int argc, char** argv)
             break;
         }
     }
-    if (rig.child <= 0)
-        return 0;
-    kill(rig.child, SIGTERM);
-    int status = 0;
-    waitpid(rig.child, &status, 0);
-    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM)
-        return 0;  // stopped by the rig, as the script ended
+    int status = rig.childStatus;
+    if (rig.child > 0) {
+        kill(rig.child, SIGTERM);
+        waitpid(rig.child, &status, 0);
+        if (WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM)
+            return 0;  // stopped by the rig, as the script ended
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
