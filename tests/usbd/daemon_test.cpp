@@ -113,6 +113,21 @@ TEST_F(DaemonTest, ControlFilesSteerPolling)
     EXPECT_TRUE(WaitUntil([&] { return FileIs(InfoPath("A1234"), InfoText(v)); }, 4));
     EXPECT_FALSE(Exists(CountRequestFile("A1234")));
 
+    // A print ending (status 1, then anything else) re-reads the counter.
+    model->Update([](PrinterState& s) { s.status = 1; });
+    v.status = "00001";
+    v.message = "00002";
+    EXPECT_TRUE(WaitUntil([&] { return FileIs(InfoPath("A1234"), InfoText(v)); }, 4));
+    model->Update([](PrinterState& s) {
+        s.status = 1000;
+        s.counter = 6500;
+    });
+    v.status = "01000";
+    v.message = "00100";
+    v.count = "6500";
+    EXPECT_TRUE(WaitUntil([&] { return FileIs(InfoPath("A1234"), InfoText(v)); }, 4))
+        << ReadWhole(InfoPath("A1234")).value_or("(none)");
+
     // While the backend prints, the printer is not touched; afterwards the
     // counter is read again.
     Touch(PauseFile("A1234"));
