@@ -158,7 +158,8 @@ int PrinterStatusCheck(char* jobId, int, cups_option_t*)
     if (path.size() > kJobFilePathMax)
         return 0;
     struct stat st;
-    for (int test = 0; test < kJobFileTests; ++test) {
+    // A job cancelled meanwhile has nothing left to wait for.
+    for (int test = 0; test < kJobFileTests && !Canceled; ++test) {
         if (stat(path.c_str(), &st) == 0) {
             sleep(1);
             return 0;
@@ -215,6 +216,10 @@ int RunFilter(int argc, char** argv)
     signal(SIGTERM, CancelJob);
     PrinterStatusCheck(job.jobId, job.optionCount, job.options);
 
+    if (Canceled) {
+        Finish(job);
+        return 0;
+    }
     job.input.fd = fd;
     job.raster = cupsRasterOpenIO(ReadRaster, &job.input, CUPS_RASTER_READ);
     job.entry = new (std::nothrow) DeviceEntry_ZR();

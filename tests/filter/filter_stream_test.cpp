@@ -385,6 +385,19 @@ TEST_F(FilterStream, SigtermMidPageStopsTheJobWithoutAnotherByte)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.size(), firstPrint);
     EXPECT_EQ(run.Inspect().error, "");
+
+    // Cancelled while still waiting for the backend's job file: no wait of
+    // two minutes, not even the job's setup record.
+    FilterCall waiting = Job("", Raster("--width 90 --height 60"));
+    waiting.jobFile.reset();
+    FilterProcess early(waiting);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    early.Signal(SIGTERM);
+    const auto sent = std::chrono::steady_clock::now();
+    const FilterResult cancelled = early.Wait();
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(30));
+    EXPECT_EQ(cancelled.status, 0);
+    EXPECT_TRUE(cancelled.out.empty());
 }
 
 TEST_F(FilterStream, BadArgumentsAndUnreadableInputEndTheJobWithStatusOne)
