@@ -4,9 +4,9 @@
 # CUPS shifted or scaled shows up as a frame missing from the page's edge.
 # shellcheck shell=bash
 
-_kzr_frame_ps() {  # width height (in the device's units)
+_kzr_frame_ps() {  # width height (in the device's units, may be fractional)
   echo "0.85 0.45 0.2 setrgbcolor 0 0 $1 $2 rectfill" \
-       "0 0 0.4 setrgbcolor 4 setlinewidth 2 2 $(($1 - 4)) $(($2 - 4)) rectstroke showpage"
+       "0 0 0.4 setrgbcolor 4 setlinewidth 2 2 $1 4 sub $2 4 sub rectstroke showpage"
 }
 
 # kzr_make_jpeg FILE WIDTH_PX HEIGHT_PX: a 300 dpi JPEG of that many pixels.
@@ -18,5 +18,5 @@ kzr_make_jpeg() {
 # kzr_make_pdf FILE WIDTH_PT HEIGHT_PT: a one-page PDF of that page size.
 kzr_make_pdf() {
   gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=pdfwrite -dDEVICEWIDTHPOINTS="$2" \
-     -dDEVICEHEIGHTPOINTS="$3" -sOutputFile="$1" -c "$(_kzr_frame_ps "${2%.*}" "${3%.*}")"
+     -dDEVICEHEIGHTPOINTS="$3" -sOutputFile="$1" -c "$(_kzr_frame_ps "$2" "$3")"
 }
