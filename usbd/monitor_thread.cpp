@@ -30,10 +30,10 @@ thdata* FindRecord(libusb_device* device, thdata* current)
 void Claim(thdata* r)
 {
     const int active = libusb_kernel_driver_active(r->handle, zr_usb::kInterface);
-    bool free = active == 0;
+    bool available = active == 0;
     if (active == 1)
-        free = libusb_detach_kernel_driver(r->handle, zr_usb::kInterface) == 0;
-    if (free && libusb_claim_interface(r->handle, zr_usb::kInterface) == 0)
+        available = libusb_detach_kernel_driver(r->handle, zr_usb::kInterface) == 0;
+    if (available && libusb_claim_interface(r->handle, zr_usb::kInterface) == 0)
         r->bClaimed = true;
 }
 

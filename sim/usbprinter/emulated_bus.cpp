@@ -286,7 +286,10 @@ bool EmulatedDevice::Progress(Urb& u)
         u.status = -EFAULT;
         return true;
     }
-    if (urb->type == USBDEVFS_URB_TYPE_CONTROL) {
+    if (urb->type == USBDEVFS_URB_TYPE_CONTROL && buffer->data_len < 8) {
+        u.done = true;
+        u.status = -EINVAL;
+    } else if (urb->type == USBDEVFS_URB_TYPE_CONTROL) {
         const uint8_t* setup = buffer->data;
         const uint16_t value = static_cast<uint16_t>(setup[2] | (setup[3] << 8));
         const uint16_t index = static_cast<uint16_t>(setup[4] | (setup[5] << 8));
