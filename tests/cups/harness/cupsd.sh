@@ -124,7 +124,8 @@ kzr_add_queue() {
   else
     cmd="lpadmin -p KORVANE-ZR-$n -E -D \"KORVANE ZR $n\" -m KORVANE_ZR.ppd -v $KZR_SERIAL_URI_PREFIX$serial -o printer-is-shared=false"
   fi
-  sh -c "$cmd" </dev/null 2>&1 | grep -v -i deprecated >&2
+  # lpadmin warns that PPD models are deprecated; only other output matters.
+  sh -c "$cmd" </dev/null 2>&1 | { grep -v -i deprecated >&2 || true; }
   return "${PIPESTATUS[0]}"
 }
 
@@ -166,19 +167,21 @@ _kzr_log_tail() {
 kzr_job_stream() { echo "$KZR_CUPSD_DIR/out/job-$1.zr"; }
 
 kzr_cupsd_stop() {
+  # Every step tolerates failure: this runs from an EXIT trap, also in
+  # callers that use set -e, and must always get to the clean-up.
   if [[ -n $KZR_CUPSD_PID ]]; then
-    kill -TERM "$KZR_CUPSD_PID" 2>/dev/null
+    kill -TERM "$KZR_CUPSD_PID" 2>/dev/null || true
     local i
     for ((i = 0; i < 100; i++)); do
       kill -0 "$KZR_CUPSD_PID" 2>/dev/null || break
       sleep 0.1
     done
-    kill -KILL "$KZR_CUPSD_PID" 2>/dev/null
-    wait "$KZR_CUPSD_PID" 2>/dev/null
+    kill -KILL "$KZR_CUPSD_PID" 2>/dev/null || true
+    wait "$KZR_CUPSD_PID" 2>/dev/null || true
     KZR_CUPSD_PID=
   fi
   if [[ -n $KZR_CUPSD_DIR && -d $KZR_CUPSD_DIR ]]; then
-    rm -rf "$KZR_CUPSD_DIR"
+    rm -rf "$KZR_CUPSD_DIR" || true
   fi
   KZR_CUPSD_DIR=
 }
