@@ -90,7 +90,10 @@ kzr_cupsd_start() {
   d=$(mktemp -d "${TMPDIR:-/tmp}/kzr-cupsd.XXXXXX") || return 1
   chmod 755 "$d"
   KZR_CUPSD_DIR=$d
+  # Signals end the script through exit, so the EXIT trap stops cupsd too.
   trap kzr_cupsd_stop EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
   mkdir -p "$d/etc/ppd" "$d/cache" "$d/state" "$d/spool/tmp" "$d/log" "$d/out"
   _kzr_write_conf "$d"
   _kzr_install_programs "$d" "$filter" "$backend"
