@@ -99,6 +99,8 @@ private slots:
                 version = qobject_cast<QDialog *>(w);
         QVERIFY(version && version->isVisible());
         QCOMPARE(version->size(), QSize(320, 200));
+        // Application-modal: the main window takes no input meanwhile.
+        QCOMPARE(QApplication::activeModalWidget(), static_cast<QWidget *>(version));
         QTEST(labelText(*version, "label_VersionNo"), "version");
         QVERIFY(QTest::qWaitForWindowExposed(version));
         QVERIFY(version->grab().save(QString(KZR_SHOT_DIR "/about_%1.png").arg(language)));
