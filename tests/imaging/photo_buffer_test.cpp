@@ -1,32 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "photo_image_buffer.h"
 #include "picture.h"
 
 namespace {
 
-// The 4 x 6 in sheet row, derived for a resolution as the filter derives it.
-DeviceMediaBufferInfo Sheet4x6(int dpi = 300, bool twoUp = false)
+DeviceMediaBufferInfo SheetRow(const MediaInfo& row)
 {
-    MediaInfo row = {3, 2, 6.0, 4.0, 300, 1844, 1240, 60, 60, 0, 1844, 1240, 1, 1, 1.0};
-    if (twoUp) row = {6, 12, 6.0, 4.0, 300, 1844, 2498, 60, 60, 18, 1844, 1240, 2, 1, 1.0};
     DeviceMediaBufferInfo s{};
     s.CopyRow(row);
-    s.headWidth = 1920;
-    s.xDpi = 300;
-    s.yDpi = dpi;
-    s.pageWidthDots = row.pageWidthPx;
-    s.pageLengthDots = row.pageLengthPx * dpi / 300;
-    s.pictureWidthDots = row.pictureWidthPx;
-    s.pictureLengthDots = row.pictureLengthPx * dpi / 300;
-    s.gapDots = row.gapPx * dpi / 300;
-    s.layoutCount = row.pictureCount;
     return s;
 }
+const MediaInfo k4x6 = {3, 2, 6.0, 4.0, 300, 1844, 1240, 60, 60, 0, 1844, 1240, 1, 1, 1.0};
+const MediaInfo k3x5 = {1, 1, 5.0, 3.5, 300, 1548, 1088, 60, 54, 0, 1548, 1088, 1, 0, 1.0};
 
 struct ResultDeleter {
     void operator()(_tagBITMAPHANDLE* b) const
@@ -37,12 +25,12 @@ struct ResultDeleter {
 };
 using Result = std::unique_ptr<_tagBITMAPHANDLE, ResultDeleter>;
 
-// A photo buffer with every step neutral, for one picture at a time.
+// A photo buffer with every step neutral, one picture at a time.
 struct Pipeline : PhotoImageBuffer {
     Pipeline()
     {
         border = false;
-        Alloc(Sheet4x6());
+        Alloc(SheetRow(k4x6));
     }
     Result Run(int width, int height, const std::function<Rgb(int, int)>& fill)
     {
@@ -51,39 +39,27 @@ struct Pipeline : PhotoImageBuffer {
     }
 };
 
-Rgb Grey(int v) { return {v, v, v}; }
-
-TEST(ColorProcess, RotatesAQuarterTurnAnticlockwise)
+TEST(ColorProcess, RotationAndResolutionModes)
 {
     Pipeline p;
     p.paperRotate = true;
     auto level = [](int x, int y) { return Grey(10 + 10 * (y * 3 + x)); };  // greys survive every step
     Result out = p.Run(3, 2, level);
-    ASSERT_TRUE(out && out->pixels);
     ASSERT_EQ(out->width, 2);
     ASSERT_EQ(out->height, 3);
-    EXPECT_EQ(Pixel(*out, 1, 2), level(2, 0));
     for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(Pixel(*out, 2 - 1 - y, x), level(x, y));
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(Pixel(*out, 1 - y, x), level(x, y));  // (2, 0) lands at (1, 2)
     }
-}
-
-TEST(ColorProcess, ResolutionModes)
-{
-    Pipeline p;
     p.resolutionMode = 1;
-    Result out = p.Run(6, 4, [](int, int) { return Grey(40); });
-    EXPECT_EQ(out->width, 6);  // mode 1 without rotation keeps the size
-    EXPECT_EQ(out->height, 4);
-    p.resolutionMode = 2;
-    out = p.Run(7, 4, [](int, int) { return Grey(40); });
-    EXPECT_EQ(out->width, 3);
-    EXPECT_EQ(out->height, 4);
-    p.resolutionMode = 1;
-    p.paperRotate = true;
     out = p.Run(1240, 3688, [](int x, int y) { return Grey((x + y) % 256); });
     EXPECT_EQ(out->width, 1844);
     EXPECT_EQ(out->height, 2480);
+    p.paperRotate = false;  // mode 1 without rotation keeps the size
+    out = p.Run(6, 4, level);
+    EXPECT_EQ(out->width * 10 + out->height, 64);
+    p.resolutionMode = 2;
+    out = p.Run(7, 4, level);
+    EXPECT_EQ(out->width * 10 + out->height, 34);
 }
 
 TEST(ColorProcess, BorderShrinksInStripsOf1000Rows)
@@ -94,21 +70,16 @@ TEST(ColorProcess, BorderShrinksInStripsOf1000Rows)
     // and the first strip's last rows do not reach it (its edge taps repeat
     // the centre row instead).
     Result out = p.Run(1844, 1240, [](int, int y) { return Grey(y == 1000 ? 250 : 50); });
-    ASSERT_TRUE(out && out->pixels);
     ASSERT_EQ(out->width, 1665);
     ASSERT_EQ(out->height, 1120);
     for (int x : {0, 832, 1664}) {
-        EXPECT_EQ(Pixel(*out, x, 0), Grey(50));
         EXPECT_EQ(Pixel(*out, x, 902), Grey(50));
         EXPECT_EQ(Pixel(*out, x, 903), Grey(250));
         EXPECT_EQ(Pixel(*out, x, 1118), Grey(50));
     }
     for (int x = 0; x < 1665; ++x) ASSERT_EQ(Pixel(*out, x, 1119), Grey(255)) << x;  // 903 + 216 rows
 
-    MediaInfo small = {1, 1, 5.0, 3.5, 300, 1548, 1088, 60, 54, 0, 1548, 1088, 1, 0, 1.0};
-    DeviceMediaBufferInfo sheet{};
-    sheet.CopyRow(small);
-    p.Alloc(sheet);
+    p.Alloc(SheetRow(k3x5));
     p.resolution = 600;  // doubles both length figures: same ratio
     out = p.Run(1548, 1088, [](int, int) { return Grey(80); });
     EXPECT_EQ(out->width, 1394);
@@ -118,8 +89,8 @@ TEST(ColorProcess, BorderShrinksInStripsOf1000Rows)
 TEST(ColorProcess, ToneCurvesFollowTheChannels)
 {
     Pipeline p;
-    p.gammaR = p.gammaG = p.gammaB = 100;
     p.gammaR = 200;
+    p.gammaG = p.gammaB = 100;
     auto grey100 = [](int, int) { return Grey(100); };
     EXPECT_EQ(Pixel(*p.Run(2, 2, grey100), 0, 0), Grey(100));  // ignored without colour adjustment
     p.colorAdjustment = true;
@@ -141,11 +112,9 @@ TEST(ColorProcess, SharpeningAndZeroSaturationRunWithoutColourAdjustment)
     _tagBITMAPHANDLE expected = MakePicture(7, 5, noise);
     ASSERT_EQ(IL_SharpenBitmap(&expected, 500), IL_OK);
     ASSERT_EQ(IL_ChangeBitmapSaturation(&expected, 0), IL_OK);
-
     Pipeline p;
     p.sharpness = 500;
     p.saturation = 1000;  // not applied: colour adjustment is off
-    p.gammaG = 300;
     Result out = p.Run(7, 5, noise);
     for (int y = 0; y < 5; ++y) EXPECT_EQ(0, std::memcmp(At(*out, 0, y), At(expected, 0, y), 21)) << y;
     IL_FreeBitmap(&expected);
@@ -157,51 +126,42 @@ TEST(ColorProcess, UnusablePagesGiveARecordWithoutPixels)
     Result out(p.ColorProcess(nullptr, 4, 4, 0));
     ASSERT_TRUE(out);
     EXPECT_EQ(out->pixels, nullptr);
-    // A size the library cannot describe: the page is released, not read.
-    out.reset(p.ColorProcess(GlobalAlloc(0, 64), 1L << 40, 2, 0));
-    ASSERT_TRUE(out);
-    EXPECT_EQ(out->pixels, nullptr);
-    p.paperRotate = true;
-    out.reset(p.ColorProcess(GlobalAlloc(0, 64), 2, -3, 0));
-    EXPECT_EQ(out->pixels, nullptr);
+    p.paperRotate = true;  // the page is released, never read
+    for (long width : {1L << 40, -3L}) {
+        out.reset(p.ColorProcess(GlobalAlloc(0, 64), width, 2, 0));
+        ASSERT_TRUE(out);
+        EXPECT_EQ(out->pixels, nullptr);
+    }
 }
 
-TEST(PhotoBuffer, SlotPlanesAreYellowMagentaCyan)
+TEST(PhotoBuffer, SlotsAndSheet)
 {
     PhotoImageBuffer buffer;
+    EXPECT_EQ(buffer.media.mediaCode, -1);
+    EXPECT_TRUE(buffer.border);
     _tagBITMAPHANDLE picture = Flat(3, 2, {10, 20, 30});  // red, green, blue
     buffer.SetImageData(1, &picture);
-    ASSERT_NE(buffer.planes[1][0].pixels, nullptr);
+    // Yellow, magenta, cyan: the complements of blue, green, red.
     EXPECT_EQ(*At(buffer.planes[1][0], 2, 1), 30);
     EXPECT_EQ(*At(buffer.planes[1][1], 2, 1), 20);
     EXPECT_EQ(*At(buffer.planes[1][2], 2, 1), 10);
     EXPECT_EQ(buffer.planes[0][0].pixels, nullptr);
     buffer.SetImageData(3, &picture);  // no such slot: ignored
-    buffer.SetImageData(1, nullptr);   // a failed picture empties the slot
+
+    DeviceMediaBufferInfo sheet = SheetRow(k4x6);
+    EXPECT_EQ(buffer.Alloc(sheet), 0);
+    EXPECT_EQ(buffer.media, sheet);
+    sheet.pageLengthDots = 2480;
+    buffer.Alloc(sheet);
+    EXPECT_EQ(buffer.media.pageLengthDots, 2480);
+    EXPECT_NE(buffer.planes[1][0].pixels, nullptr);  // pictures held stay held
+
+    buffer.SetImageData(1, nullptr);  // a failed picture empties the slot
     EXPECT_EQ(buffer.planes[1][2].pixels, nullptr);
     buffer.SetImageData(0, &picture);
     buffer.Clear();
     EXPECT_EQ(buffer.planes[0][1].pixels, nullptr);
     EXPECT_EQ(Pixel(picture, 0, 0), (Rgb{10, 20, 30}));  // still the caller's
-    IL_FreeBitmap(&picture);
-}
-
-TEST(PhotoBuffer, AllocKeepsOrReplacesTheSheet)
-{
-    PhotoImageBuffer buffer;
-    EXPECT_EQ(buffer.media.mediaCode, -1);
-    EXPECT_TRUE(buffer.border);
-    EXPECT_EQ(buffer.resolution, 300);
-    _tagBITMAPHANDLE picture = Flat(2, 2, {1, 2, 3});
-    buffer.SetImageData(0, &picture);
-    EXPECT_EQ(buffer.Alloc(Sheet4x6()), 0);
-    EXPECT_EQ(buffer.media, Sheet4x6());
-    EXPECT_EQ(buffer.Alloc(Sheet4x6(600)), 0);
-    EXPECT_EQ(buffer.media.pageLengthDots, 2480);
-    EXPECT_NE(buffer.planes[0][0].pixels, nullptr);  // pictures held stay held
-    DeviceMediaBufferInfo other = Sheet4x6(600);
-    other.layoutCount = 2;
-    EXPECT_NE(other, buffer.media);
     IL_FreeBitmap(&picture);
 }
 

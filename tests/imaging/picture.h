@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <ostream>
 
 #include "il_bitmap.h"
 
@@ -41,6 +42,8 @@ inline _tagBITMAPHANDLE Flat(int width, int height, Rgb c, int orderCode = 1)
     return MakePicture(width, height, [c](int, int) { return c; }, orderCode);
 }
 
+inline Rgb Grey(int v) { return {v, v, v}; }
+
 inline unsigned char* At(const _tagBITMAPHANDLE& b, int x, int y)
 {
     return b.pixels + int64_t{y} * b.rowBytes + int64_t{x} * b.bitsPerPixel / 8;
@@ -54,7 +57,6 @@ inline Rgb Pixel(const _tagBITMAPHANDLE& b, int x, int y)
 
 inline bool operator==(const Rgb& a, const Rgb& b) { return a.b0 == b.b0 && a.b1 == b.b1 && a.b2 == b.b2; }
 
-#include <ostream>
 inline std::ostream& operator<<(std::ostream& os, const Rgb& c)
 {
     return os << "(" << c.b0 << "," << c.b1 << "," << c.b2 << ")";

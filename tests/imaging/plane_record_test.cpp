@@ -10,8 +10,7 @@
 namespace {
 
 // Stands in for the filter's device entry: keeps every record it is given.
-class CapturingSink : public CommandSink {
-public:
+struct CapturingSink : CommandSink {
     int SetCommand(char* bytes, unsigned long length) override
     {
         records.emplace_back(bytes, headerOnly ? 32 : length);
@@ -27,7 +26,6 @@ public:
 DeviceMediaBufferInfo Sheet(int headWidth, int pageLength, int pictureLength, int gap, int layouts, int yDpi = 300)
 {
     DeviceMediaBufferInfo s{};
-    s.mediaCode = 3;
     s.headWidth = headWidth;
     s.xDpi = 300;
     s.yDpi = yDpi;
@@ -38,98 +36,82 @@ DeviceMediaBufferInfo Sheet(int headWidth, int pageLength, int pictureLength, in
     return s;
 }
 
-uint32_t LE4(const std::string& r, size_t at)
+uint32_t LE(const std::string& r, size_t at, int bytes = 4)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(r.data() + at);
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(r[at + i]);
+    return v;
 }
 
-uint16_t LE2(const std::string& r, size_t at)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(r.data() + at);
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-// Image byte (row, column) of a record with 1920-byte rows unless told otherwise.
+// Image byte (row, column) of a record.
 int Dot(const std::string& r, int row, int column, int pitch = 1920)
 {
     return static_cast<unsigned char>(r[1120 + static_cast<size_t>(row) * pitch + column]);
 }
 
-// A picture whose red byte follows the column, green is 20 and blue follows the row.
+// Red follows the column, green is 20, blue follows the row.
 _tagBITMAPHANDLE Marked(int width, int height)
 {
     return MakePicture(width, height, [](int x, int y) { return Rgb{x % 251, 20, y % 199}; });
 }
 
-TEST(PlaneRecords, HeaderAndBitmapFieldsOfASingleSheet)
+TEST(PlaneRecords, HeaderAndBitmapFields)
 {
     PhotoImageBuffer buffer;
     DeviceMediaBufferInfo sheet = Sheet(1920, 1240, 1240, 0, 1);
-    buffer.Alloc(sheet);
     CapturingSink sink;
     ASSERT_EQ(buffer.Send(&sink, &sheet), 0);
     ASSERT_EQ(sink.records.size(), 3u);
     const char* names[3] = {"YPLANE", "MPLANE", "CPLANE"};
+    // Offsets 34 .. 82 of the bitmap file and information headers.
+    const uint32_t fields[] = {2381888, 0, 1088, 40, 1920, 1240, 1 | 8 << 16, 0, 2380800, 11811, 11811, 256, 256};
     for (int p = 0; p < 3; ++p) {
         const std::string& r = sink.records[p];
         ASSERT_EQ(r.size(), 2381920u);
-        EXPECT_EQ(r.substr(0, 32), std::string("\x1bPIMAGE ") + names[p] + "          02381888");
-        EXPECT_EQ(r.substr(32, 2), "BM");
-        EXPECT_EQ(LE4(r, 34), 2381888u);
-        EXPECT_EQ(LE4(r, 38), 0u);
-        EXPECT_EQ(LE4(r, 42), 1088u);
-        EXPECT_EQ(LE4(r, 46), 40u);
-        EXPECT_EQ(LE4(r, 50), 1920u);
-        EXPECT_EQ(LE4(r, 54), 1240u);
-        EXPECT_EQ(LE2(r, 58), 1);
-        EXPECT_EQ(LE2(r, 60), 8);
-        EXPECT_EQ(LE4(r, 62), 0u);
-        EXPECT_EQ(LE4(r, 66), 2380800u);
-        EXPECT_EQ(LE4(r, 70), 11811u);
-        EXPECT_EQ(LE4(r, 74), 11811u);
-        EXPECT_EQ(LE4(r, 78), 256u);
-        EXPECT_EQ(LE4(r, 82), 256u);
-        for (int i = 0; i < 256; ++i) ASSERT_EQ(LE4(r, 86 + 4 * i), static_cast<uint32_t>(i * 0x010101)) << i;
+        EXPECT_EQ(r.substr(0, 34), std::string("\x1bPIMAGE ") + names[p] + "          02381888BM");
+        for (int f = 0; f < 13; ++f) EXPECT_EQ(LE(r, 34 + 4 * f), fields[f]) << "offset " << 34 + 4 * f;
+        for (int i = 0; i < 256; ++i) ASSERT_EQ(LE(r, 86 + 4 * i), static_cast<uint32_t>(i * 0x010101)) << i;
         EXPECT_EQ(r.substr(1110, 10), std::string(10, '\0'));
         EXPECT_EQ(r.find_first_not_of('\xff', 1120), std::string::npos);  // no picture: all white
     }
-
     sheet = Sheet(1920, 2480, 2480, 0, 1, 600);
     sink.records.clear();
     ASSERT_EQ(buffer.Send(&sink, &sheet), 0);
     EXPECT_EQ(sink.records[0].substr(24, 8), "04762688");
-    EXPECT_EQ(LE4(sink.records[0], 54), 2480u);
-    EXPECT_EQ(LE4(sink.records[0], 70), 11811u);
-    EXPECT_EQ(LE4(sink.records[0], 74), 23622u);
+    EXPECT_EQ(LE(sink.records[0], 54), 2480u);
+    EXPECT_EQ(LE(sink.records[0], 74), 23622u);
 }
 
-TEST(PlaneRecords, PicturePlacementAndPlaneOrder)
+TEST(PlaneRecords, PlacementOnOneAndTwoUpSheets)
 {
     PhotoImageBuffer buffer;
-    DeviceMediaBufferInfo sheet = Sheet(1920, 1240, 1240, 0, 1);
-    buffer.Alloc(sheet);
-    _tagBITMAPHANDLE picture = Marked(1844, 1240);
-    buffer.SetImageData(0, &picture);
+    DeviceMediaBufferInfo single = Sheet(1920, 1240, 1240, 0, 1);
+    buffer.Alloc(single);  // its length plus the gap is the pitch between pictures
+    _tagBITMAPHANDLE first = Marked(1844, 1240), second = Flat(1844, 1240, {40, 50, 60});
+    buffer.SetImageData(0, &first);
+    buffer.SetImageData(1, &second);
+    DeviceMediaBufferInfo twoUp = Sheet(1920, 2498, 1240, 18, 2);
     CapturingSink sink;
-    ASSERT_EQ(buffer.Send(&sink, &sheet), 0);
-    const std::string& y = sink.records[0];
-    const std::string& m = sink.records[1];
-    const std::string& c = sink.records[2];
+    ASSERT_EQ(buffer.Send(&sink, &twoUp), 0);
+    const std::string &y = sink.records[0], &m = sink.records[1], &c = sink.records[2];
+    EXPECT_EQ(y.size(), 4797248u + 32u);
     for (int row : {0, 700, 1239}) {
         EXPECT_EQ(Dot(y, row, 37), 255);
         EXPECT_EQ(Dot(y, row, 38), row % 199);  // yellow carries blue
-        EXPECT_EQ(Dot(m, row, 38 + 500), 20);
-        EXPECT_EQ(Dot(c, row, 38 + 300), 300 % 251);  // cyan carries red
-        EXPECT_EQ(Dot(c, row, 1881), 1843 % 251);
+        EXPECT_EQ(Dot(m, row, 538), 20);
+        EXPECT_EQ(Dot(c, row, 1881), 1843 % 251);  // cyan carries red
         EXPECT_EQ(Dot(c, row, 1882), 255);
     }
+    for (int row : {1240, 1257}) EXPECT_EQ(Dot(y, row, 900), 255) << row;
+    EXPECT_EQ(Dot(y, 1258, 38), 60);
+    EXPECT_EQ(Dot(c, 2497, 1881), 40);
+    EXPECT_EQ(Dot(c, 2497, 1882), 255);
 
-    // A bordered picture is centred: column 127, row 60.
+    // A bordered picture is centred on the single sheet: column 127, row 60.
     _tagBITMAPHANDLE bordered = Marked(1665, 1120);
     buffer.SetImageData(0, &bordered);
     sink.records.clear();
-    ASSERT_EQ(buffer.Send(&sink, &sheet), 0);
+    ASSERT_EQ(buffer.Send(&sink, &single), 0);
     const std::string& cyan = sink.records[2];
     EXPECT_EQ(Dot(cyan, 59, 127), 255);
     EXPECT_EQ(Dot(cyan, 60, 126), 255);
@@ -137,62 +119,27 @@ TEST(PlaneRecords, PicturePlacementAndPlaneOrder)
     EXPECT_EQ(Dot(sink.records[0], 1179, 1791), 1119 % 199);
     EXPECT_EQ(Dot(cyan, 1179, 1792), 255);
     EXPECT_EQ(Dot(cyan, 1180, 127), 255);
-    IL_FreeBitmap(&picture);
-    IL_FreeBitmap(&bordered);
-}
-
-TEST(PlaneRecords, TwoUpSheetPlacesPicturesAtRows0And1258)
-{
-    PhotoImageBuffer buffer;
-    buffer.Alloc(Sheet(1920, 1240, 1240, 0, 1));  // the single-picture sheet sets the pitch
-    DeviceMediaBufferInfo sheet = Sheet(1920, 2498, 1240, 18, 2);
-    _tagBITMAPHANDLE first = Flat(1844, 1240, {10, 20, 30});
-    _tagBITMAPHANDLE second = Flat(1844, 1240, {40, 50, 60});
-    buffer.SetImageData(0, &first);
-    buffer.SetImageData(1, &second);
-    CapturingSink sink;
-    ASSERT_EQ(buffer.Send(&sink, &sheet), 0);
-    const std::string& y = sink.records[0];
-    EXPECT_EQ(y.size(), 4797248u + 32u);
-    EXPECT_EQ(y.substr(24, 8), "04797248");
-    EXPECT_EQ(Dot(y, 0, 38), 30);
-    EXPECT_EQ(Dot(y, 1239, 1881), 30);
-    for (int row : {1240, 1249, 1257}) EXPECT_EQ(Dot(y, row, 900), 255) << row;
-    EXPECT_EQ(Dot(y, 1258, 38), 60);
-    EXPECT_EQ(Dot(y, 2497, 1881), 60);
-    EXPECT_EQ(Dot(y, 2497, 1882), 255);
-    EXPECT_EQ(Dot(sink.records[2], 1258, 38), 40);
-    IL_FreeBitmap(&first);
-    IL_FreeBitmap(&second);
+    for (auto* b : {&first, &second, &bordered}) IL_FreeBitmap(b);
 }
 
 TEST(PlaneRecords, PlanesAreCutToTheSheetAndFollowAtItsPitch)
 {
     PhotoImageBuffer buffer;
-    DeviceMediaBufferInfo sheet = Sheet(8, 6, 4, 0, 1);
-    buffer.Alloc(sheet);
+    buffer.Alloc(Sheet(8, 5, 4, 0, 1));
     _tagBITMAPHANDLE picture = MakePicture(10, 6, [](int x, int y) { return Rgb{0, 0, 10 * y + x}; });
     buffer.SetImageData(0, &picture);
+    buffer.SetImageData(1, &picture);
+    DeviceMediaBufferInfo sheet = Sheet(8, 12, 4, 1, 2);
     CapturingSink sink;
     ASSERT_EQ(buffer.Send(&sink, &sheet), 0);
     const std::string& y = sink.records[0];
-    ASSERT_EQ(y.size(), 1120u + 48u);
-    EXPECT_EQ(Dot(y, 0, 0, 8), 0);
-    EXPECT_EQ(Dot(y, 3, 7, 8), 37);
+    ASSERT_EQ(y.size(), 1120u + 96u);
+    EXPECT_EQ(Dot(y, 3, 7, 8), 37);   // first 8 columns, first 4 rows, from column 0
     EXPECT_EQ(Dot(y, 4, 0, 8), 255);
-
-    // The second picture follows at the stored sheet's length plus the gap,
-    // not at the picture length.
-    DeviceMediaBufferInfo single = Sheet(8, 5, 4, 0, 1);
-    buffer.Alloc(single);
-    buffer.SetImageData(1, &picture);
-    DeviceMediaBufferInfo twoUp = Sheet(8, 12, 4, 1, 2);
-    sink.records.clear();
-    ASSERT_EQ(buffer.Send(&sink, &twoUp), 0);
-    EXPECT_EQ(Dot(sink.records[0], 5, 0, 8), 255);
-    EXPECT_EQ(Dot(sink.records[0], 6, 1, 8), 1);
-    EXPECT_EQ(Dot(sink.records[0], 9, 1, 8), 31);
-    EXPECT_EQ(Dot(sink.records[0], 10, 1, 8), 255);
+    EXPECT_EQ(Dot(y, 5, 0, 8), 255);  // the gap row
+    EXPECT_EQ(Dot(y, 6, 1, 8), 1);    // stored sheet length 5 + gap 1, not the picture length
+    EXPECT_EQ(Dot(y, 9, 1, 8), 31);
+    EXPECT_EQ(Dot(y, 10, 1, 8), 255);
     IL_FreeBitmap(&picture);
 }
 
@@ -208,18 +155,15 @@ TEST(PlaneRecords, RefusalsWriteNothingMore)
     CapturingSink sink;
     EXPECT_EQ(buffer.Send(nullptr, &sheet), 3);
     EXPECT_EQ(buffer.Send(&sink, nullptr), 3);
-    // 1920 x 52083 + 1088 no longer fits the eight-digit length field.
-    DeviceMediaBufferInfo huge = Sheet(1920, 52083, 52083, 0, 1);
-    EXPECT_EQ(buffer.Send(&sink, &huge), 3);
-    DeviceMediaBufferInfo tooLong = Sheet(4, 24999728, 1, 0, 1);  // 99,998,912 + 1088
+    // The data length must fit the eight-digit field: 4 x 24999728 + 1088 does not.
+    DeviceMediaBufferInfo tooLong = Sheet(4, 24999728, 1, 0, 1);
     EXPECT_EQ(buffer.Send(&sink, &tooLong), 3);
     EXPECT_TRUE(sink.records.empty());
-    DeviceMediaBufferInfo largest = Sheet(4, 24999727, 1, 0, 1);  // 99,998,908 + 1088
+    DeviceMediaBufferInfo largest = Sheet(4, 24999727, 1, 0, 1);
     sink.headerOnly = true;
     EXPECT_EQ(buffer.Send(&sink, &largest), 0);
-    EXPECT_EQ(sink.sizes.front(), 99998908u + 1120u);
     EXPECT_EQ(sink.records.front().substr(24, 8), "99999996");
-    EXPECT_EQ(sink.records.size(), 3u);
+    EXPECT_EQ(sink.sizes.front(), 99998908u + 1120u);
 }
 
 }  // namespace
