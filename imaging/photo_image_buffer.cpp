@@ -54,7 +54,7 @@ unsigned char* Rotate(const unsigned char* page, int width, int height)
 // Ratio of the printable length to the whole, in the precision the printed
 // size was first worked out in: single-precision operands divided in double
 // and rounded back to single.
-float BorderRatio(int whole, int margin)
+float BorderRatio(int64_t whole, int64_t margin)
 {
     const float inner = static_cast<float>(whole - 2 * margin);
     const float outer = static_cast<float>(whole);
@@ -122,7 +122,7 @@ bool PhotoImageBuffer::ShrinkInsideBorder(_tagBITMAPHANDLE* work)
     }
     // Without a sheet (no media set) there is no border to keep.
     if (pageLength <= 0 || media.pageWidthPx <= 0) return true;
-    const float lengthRatio = BorderRatio(static_cast<int>(pageLength), static_cast<int>(borderLength));
+    const float lengthRatio = BorderRatio(pageLength, borderLength);
     const float widthRatio = BorderRatio(media.pageWidthPx, media.borderWidthPx);
     const float s = lengthRatio < widthRatio ? lengthRatio : widthRatio;
     if (!(s > 0.0f) || s > 1.0f) return true;
@@ -148,7 +148,8 @@ bool PhotoImageBuffer::ShrinkInsideBorder(_tagBITMAPHANDLE* work)
         const size_t stripBytes = static_cast<size_t>(rows) * work->rowBytes;
         unsigned char* copy = static_cast<unsigned char*>(GlobalAlloc(0, stripBytes));
         if (copy != nullptr) std::memcpy(copy, work->pixels + static_cast<int64_t>(first) * work->rowBytes, stripBytes);
-        if (!Adopt(&strip, copy, work->width, rows) || IL_SizeBitmap(&strip, width, scaledRows, IL_SIZE_CUBIC) != IL_OK) {
+        if (!Adopt(&strip, copy, work->width, rows) ||
+            IL_SizeBitmap(&strip, width, scaledRows, IL_SIZE_CUBIC) != IL_OK) {
             IL_FreeBitmap(&strip);
             GlobalFree(canvas);
             return false;

@@ -95,8 +95,8 @@ double PipelineMs(int rounds, const _tagBITMAPHANDLE& landscape)
         auto* page = static_cast<unsigned char*>(GlobalAlloc(0, static_cast<size_t>(pitch) * kWidth));
         for (int y = 0; y < kWidth; ++y) {
             for (int x = 0; x < kHeight; ++x) {
-                std::memcpy(page + int64_t{y} * pitch + x * 3, landscape.pixels + int64_t{x} * landscape.rowBytes + y * 3,
-                            3);
+                const unsigned char* from = landscape.pixels + int64_t{x} * landscape.rowBytes + y * 3;
+                std::memcpy(page + int64_t{y} * pitch + x * 3, from, 3);
             }
         }
         const auto start = std::chrono::steady_clock::now();

@@ -63,4 +63,7 @@ inline std::ostream& operator<<(std::ostream& os, const Rgb& c)
 }
 
 // Deterministic noise so failures reproduce.
-inline int Noise(int x, int y, int salt) { return static_cast<int>((x * 73856093u ^ y * 19349663u ^ salt * 83492791u) % 256u); }
+inline int Noise(int x, int y, int salt)
+{
+    return static_cast<int>((x * 73856093u ^ y * 19349663u ^ salt * 83492791u) % 256u);
+}
