@@ -1,0 +1,38 @@
+// The backend's two files in /tmp: the job file that tells the filter the
+// loaded media, and the pause file that keeps the daemon away from the
+// printer while a job is sent. Others (the filter as user lp, the daemon)
+// read or look for them, so they are created with mode 0666; /tmp is shared
+// with every user, so they are never opened through a planted link.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+// "/tmp/Print_<job>.log"; empty unless the job id is 1-20 decimal digits.
+std::string JobFilePath(const char* jobId);
+// "/tmp/Pause_" + device URI with each '/' turned into '_'; empty for a
+// serial number that may not name a file.
+std::string PauseFilePath(const char* serial);
+
+// A file this process created in /tmp, removed again when the object ends
+// (only if the name still holds the file that was created).
+class TmpFile {
+public:
+    TmpFile() = default;
+    ~TmpFile();
+    TmpFile(const TmpFile&) = delete;
+    TmpFile& operator=(const TmpFile&) = delete;
+
+    // Creates `path` afresh with `text`, mode 0666. A leftover entry of that
+    // name (a stale file, a planted symlink) is unlinked first; the creation
+    // itself is exclusive and follows no link. False when refused.
+    bool Create(const std::string& path, const std::string& text);
+    void Remove();
+    const std::string& Path() const { return path; }
+
+private:
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+};

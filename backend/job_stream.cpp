@@ -1,0 +1,124 @@
+#include "job_stream.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr size_t kHeader = 32;
+constexpr size_t kLengthAt = 24;
+constexpr size_t kLengthDigits = 8;
+// Memory follows the bytes that really arrive, whatever a header announces.
+constexpr size_t kReadBlock = 1 << 20;
+constexpr size_t kRawBlock = 65536;
+
+struct Reader {
+    int fd;
+    const volatile std::sig_atomic_t* cancel;
+    bool failed = false;
+    bool cancelled = false;
+
+    // Appends up to `want` bytes to `into`; answers the count (0 at the end).
+    size_t Read(std::vector<unsigned char>& into, size_t want)
+    {
+        const size_t start = into.size();
+        into.resize(start + want);
+        size_t got = 0;
+        while (got < want) {
+            if (*cancel) {
+                cancelled = true;
+                break;
+            }
+            const ssize_t n = read(fd, into.data() + start + got, want - got);
+            if (n < 0 && errno == EINTR)
+                continue;  // a signal: look at the cancel flag again
+            if (n < 0) {
+                failed = true;
+                break;
+            }
+            if (n == 0)
+                break;
+            got += static_cast<size_t>(n);
+        }
+        into.resize(start + got);
+        return got;
+    }
+};
+
+// Data length announced by a record header, or -1 when it is not one.
+long DataLength(const unsigned char* h)
+{
+    if (h[0] != 0x1B || h[1] != 'P')
+        return -1;
+    const unsigned char* digits = h + kLengthAt;
+    if (memcmp(digits, "        ", kLengthDigits) == 0)
+        return 0;
+    long value = 0;
+    for (size_t i = 0; i < kLengthDigits; ++i) {
+        if (digits[i] < '0' || digits[i] > '9')
+            return -1;
+        value = value * 10 + (digits[i] - '0');
+    }
+    return value;
+}
+
+}  // namespace
+
+StreamResult SendStream(int fd, const RecordSink& sink, const volatile std::sig_atomic_t* cancel)
+{
+    static const volatile std::sig_atomic_t never = 0;
+    Reader in{fd, cancel != nullptr ? cancel : &never};
+    StreamResult result;
+    auto send = [&](const std::vector<unsigned char>& bytes) {
+        if (bytes.empty())
+            return true;
+        result.sinkResult = sink(bytes.data(), bytes.size());
+        if (result.sinkResult != 0)
+            return false;
+        result.bytes += bytes.size();
+        ++result.records;
+        return true;
+    };
+    std::vector<unsigned char> record;
+    while (result.framed) {
+        record.clear();
+        if (in.Read(record, kHeader) < kHeader) {
+            // The end, or a short tail that is no record: passed on as it is.
+            if (!in.cancelled)
+                send(record);
+            break;
+        }
+        const long length = DataLength(record.data());
+        if (length < 0) {
+            result.framed = false;
+            if (!send(record))
+                break;
+            break;
+        }
+        size_t remaining = static_cast<size_t>(length);
+        while (remaining > 0) {
+            const size_t got = in.Read(record, std::min(remaining, kReadBlock));
+            if (got == 0)
+                break;
+            remaining -= got;
+        }
+        if (in.cancelled || in.failed)
+            break;
+        // A record cut short by the end of the input still goes out unchanged.
+        if (!send(record) || remaining > 0)
+            break;
+    }
+    if (!result.framed && result.sinkResult == 0) {
+        for (;;) {
+            record.clear();
+            if (in.Read(record, kRawBlock) == 0 || in.cancelled || !send(record))
+                break;
+        }
+    }
+    result.readFailed = in.failed;
+    result.cancelled = in.cancelled;
+    return result;
+}

@@ -1,0 +1,274 @@
+// The real backend program against an emulated ZR printer. Runs as root in a
+// private /tmp under umockdev-wrapper; the backend, started from here,
+// inherits the emulated bus.
+#include "emulated_bus.h"
+
+#include <cups/backend.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+const std::string kUri = "korvane-zvobackend://KORVANE/ZR?serial=A1234";
+const std::string kPause = "/tmp/Pause_korvane-zvobackend:__KORVANE_ZR?serial=A1234";
+const std::string kJobFile = "/tmp/Print_17.log";
+
+std::string Record(const std::string& name, const std::string& parameter, const std::string& data)
+{
+    char header[33];
+    snprintf(header, sizeof header, "\x1bP%-6s%-16s", name.c_str(), parameter.c_str());
+    std::string r(header, 24);
+    if (data.empty())
+        return r + "        ";
+    char digits[21];
+    snprintf(digits, sizeof digits, "%08zu", data.size());
+    return r + digits + data;
+}
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+bool WaitFor(const std::function<bool()>& done, double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// One run of the backend with its standard input on a pipe.
+struct Backend {
+    pid_t pid = -1;
+    int input = -1;
+    std::string log = "/tmp/backend-" + std::to_string(getpid()) + ".err";
+
+    void Start(const std::vector<std::string>& args, const std::string& uri = kUri)
+    {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        pid = fork();
+        if (pid == 0) {
+            dup2(fds[0], 0);
+            const int err = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(err, 2);
+            close(fds[1]);
+            setenv("DEVICE_URI", uri.c_str(), 1);
+            std::vector<char*> argv{const_cast<char*>(uri.c_str())};
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(KZR_BACKEND_PATH, argv.data());
+            _exit(127);
+        }
+        close(fds[0]);
+        input = fds[1];
+    }
+    void Write(const std::string& bytes) { ASSERT_EQ(write(input, bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    void CloseInput()
+    {
+        if (input >= 0)
+            close(input);
+        input = -1;
+    }
+    int Wait()
+    {
+        CloseInput();
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    std::string Errors() const { return Slurp(log); }
+};
+
+std::vector<std::string> JobArgs() { return {"17", "alice", "photo", "1", ""}; }
+
+class BackendTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(zrsim::EmulatedBus::Available()) << "run under umockdev-wrapper";
+        signal(SIGPIPE, SIG_IGN);
+        bus = std::make_unique<zrsim::EmulatedBus>();
+    }
+    std::shared_ptr<zrsim::ZrPrinterModel> Plug(const std::function<void(zrsim::PrinterState&)>& change = nullptr,
+        zrsim::DeviceOptions options = zrsim::DeviceOptions())
+    {
+        zrsim::PrinterState state;
+        if (change)
+            change(state);
+        return bus->Model(bus->Plug(std::make_shared<zrsim::ZrPrinterModel>(state), options));
+    }
+    std::unique_ptr<zrsim::EmulatedBus> bus;
+};
+
+// The whole contract of one job: pause file first, job file with the media
+// reply, records unchanged in the daemon's chunking, both files gone after.
+TEST_F(BackendTest, SendsTheJobUnchangedWhileItsFilesExist)
+{
+    auto other = Plug([](zrsim::PrinterState& s) { s.serial = "B777"; });
+    auto printer = Plug([](zrsim::PrinterState& s) { s.mediaReply = "MS210"; }, {0x1343, 0x0005, true, false});
+    std::string plane(70000, '\0');
+    for (size_t i = 0; i < plane.size(); ++i)
+        plane[i] = static_cast<char>(i * 7);
+    const std::string first = Record("IMAGE", "MULTICUT", "00000001");
+    const std::string rest = Record("IMAGE", "YPLANE", plane) + Record("CNTRL", "START", "");
+
+    Backend b;
+    b.Start(JobArgs());
+    ASSERT_TRUE(WaitFor([] { return Exists(kJobFile); }, 10)) << b.Errors();
+    EXPECT_TRUE(Exists(kPause));
+    EXPECT_EQ(Slurp(kJobFile), "MEDIA_SIZE=\"210\"\n");
+    struct stat st;
+    ASSERT_EQ(lstat(kJobFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0666u);
+    ASSERT_EQ(lstat(kPause.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0666u);
+    b.Write(first);
+    b.Write(rest);
+    EXPECT_EQ(b.Wait(), CUPS_BACKEND_OK) << b.Errors();
+
+    EXPECT_EQ(printer->JobBytes(), first + rest);
+    // Query records (serial, media) come first; the job's records follow.
+    const std::vector<size_t> chunks = printer->OutChunks();
+    ASSERT_GE(chunks.size(), 5u);
+    EXPECT_EQ(std::vector<size_t>(chunks.end() - 5, chunks.end()),
+        (std::vector<size_t>{40, 65536, 70032 - 65536 - 256, 256, 32}));
+    EXPECT_TRUE(other->JobBytes().empty());
+    EXPECT_FALSE(Exists(kJobFile));
+    EXPECT_FALSE(Exists(kPause));
+    EXPECT_NE(b.Errors().find("STATE: +connecting-to-device"), std::string::npos);
+    EXPECT_NE(b.Errors().find("INFO: Print data sent"), std::string::npos);
+}
+
+// Run without arguments it lists ZR printers only, with their device URIs.
+TEST_F(BackendTest, ListsAttachedZrPrinters)
+{
+    Plug();
+    Plug([](zrsim::PrinterState& s) { s.serial = "C5"; s.productString = "KORVANE ZR"; });
+    Plug([](zrsim::PrinterState& s) { s.serial = "$(reboot)"; });
+    Plug([](zrsim::PrinterState& s) { s.serial = "D6"; s.deviceId = "MFG:KORVANE;MDL:ZR;"; });
+    const std::string out = [] {
+        FILE* p = popen(KZR_BACKEND_PATH, "r");
+        std::string text;
+        char buffer[512];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, p)) > 0;)
+            text.append(buffer, n);
+        EXPECT_EQ(pclose(p), 0);
+        return text;
+    }();
+    EXPECT_EQ(out,
+        "direct " + kUri +
+            " \"KORVANE ZR\" \"KORVANE ZR (serial A1234)\" "
+            "\"MFG:KORVANE;MANUFACTURER:KORVANE;MODEL:ZR;CLASS:PRINTER;COMMAND SET:KZR;\" \"\"\n");
+}
+
+// SIGTERM while the job waits for data: nothing more goes out, files go.
+TEST_F(BackendTest, CancellationStopsAndCleansUp)
+{
+    auto printer = Plug();
+    Backend b;
+    b.Start(JobArgs());
+    ASSERT_TRUE(WaitFor([] { return Exists(kJobFile); }, 10)) << b.Errors();
+    b.Write(Record("IMAGE", "MULTICUT", "00000001"));
+    b.Write(Record("IMAGE", "YPLANE", "").substr(0, 20));
+    ASSERT_TRUE(WaitFor([&] { return !printer->JobBytes().empty(); }, 10));
+    kill(b.pid, SIGTERM);
+    EXPECT_EQ(b.Wait(), CUPS_BACKEND_OK);
+    EXPECT_EQ(printer->JobBytes(), Record("IMAGE", "MULTICUT", "00000001"));
+    EXPECT_FALSE(Exists(kJobFile));
+    EXPECT_FALSE(Exists(kPause));
+    EXPECT_NE(b.Errors().find("INFO: Job cancelled"), std::string::npos);
+}
+
+// Links planted at the backend's names in /tmp are replaced, not followed;
+// the media is unknown when the printer does not say; input that is not
+// made of records still reaches the printer unchanged.
+TEST_F(BackendTest, PlantedLinksUnknownMediaAndRawData)
+{
+    auto printer = Plug([](zrsim::PrinterState& s) { s.mediaReply = "M"; });
+    std::ofstream("/tmp/victim") << "keep";
+    ASSERT_EQ(symlink("/tmp/victim", kJobFile.c_str()), 0);
+    ASSERT_EQ(symlink("/tmp/victim", kPause.c_str()), 0);
+    Backend b;
+    b.Start(JobArgs());
+    ASSERT_TRUE(WaitFor([] {
+        struct stat st;
+        return lstat(kJobFile.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }, 10)) << b.Errors();
+    EXPECT_EQ(Slurp(kJobFile), "MEDIA_SIZE=\"\"\n");
+    const std::string raw = "not a record at all, but bytes all the same\n";
+    b.Write(raw);
+    EXPECT_EQ(b.Wait(), CUPS_BACKEND_OK) << b.Errors();
+    // The printer makes nothing of such bytes, but they reached it as sent.
+    const std::vector<size_t> chunks = printer->OutChunks();
+    ASSERT_GE(chunks.size(), 2u);
+    EXPECT_EQ(std::vector<size_t>(chunks.end() - 2, chunks.end()), (std::vector<size_t>{32, raw.size() - 32}));
+    EXPECT_EQ(Slurp("/tmp/victim"), "keep");
+    EXPECT_FALSE(Exists(kJobFile));
+    EXPECT_FALSE(Exists(kPause));
+}
+
+// A URI that is not this backend's, or a serial number that may not name a
+// file, stops the queue and creates nothing.
+TEST_F(BackendTest, RefusesForeignUrisAndHostileSerials)
+{
+    Plug();
+    for (const std::string& uri : {std::string("usb://KORVANE/ZR?serial=A1234"),
+             std::string("korvane-zvobackend://KORVANE/ZR?serial=../../etc/x"),
+             std::string("korvane-zvobackend://KORVANE/ZR?serial=")}) {
+        Backend b;
+        b.Start(JobArgs(), uri);
+        EXPECT_EQ(b.Wait(), CUPS_BACKEND_STOP) << uri;
+        EXPECT_NE(b.Errors().find("ERROR: "), std::string::npos);
+    }
+    Backend badJob;
+    badJob.Start({"../17", "alice", "photo", "1", ""});
+    EXPECT_EQ(badJob.Wait(), CUPS_BACKEND_FAILED);
+    EXPECT_FALSE(Exists(kPause));
+}
+
+// Interface 0 held by a driver that cannot be detached stays busy: the
+// backend waits the daemon's longest access, then asks CUPS to retry later,
+// holding the pause file meanwhile and sending nothing.
+TEST_F(BackendTest, WaitsForABusyInterfaceThenRetries)
+{
+    auto printer = Plug(nullptr, {0x1343, 0x0005, true, true});
+    Backend b;
+    const auto start = std::chrono::steady_clock::now();
+    b.Start(JobArgs());
+    ASSERT_TRUE(WaitFor([] { return Exists(kPause); }, 5));
+    std::this_thread::sleep_for(std::chrono::seconds(20));
+    EXPECT_TRUE(Exists(kPause)) << "still waiting after 20 s";
+    EXPECT_FALSE(Exists(kJobFile));
+    EXPECT_EQ(b.Wait(), CUPS_BACKEND_RETRY) << b.Errors();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(29));
+    EXPECT_TRUE(printer->JobBytes().empty());
+    EXPECT_FALSE(Exists(kPause));
+    EXPECT_NE(b.Errors().find("ERROR: The printer stayed busy"), std::string::npos);
+}
+
+}  // namespace
