@@ -4,6 +4,22 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+// The header's enumerated fields arrive as raw 32-bit words from whatever
+// produced the raster; reading such a word through the enum type is
+// undefined for values the enum does not declare, so the word is copied out.
+template <typename Enum>
+unsigned RawWord(const Enum& field)
+{
+    static_assert(sizeof(Enum) == sizeof(unsigned), "header enums are 32-bit words");
+    unsigned word;
+    memcpy(&word, &field, sizeof word);
+    return word;
+}
+
+}  // namespace
+
 size_t PageRowStride(uint32_t width)
 {
     return (static_cast<size_t>(width) * 24 + 31) / 32 * 4;
@@ -17,13 +33,14 @@ std::string RasterHeaderProblem(const cups_page_header2_t& h)
                  h.cupsBitsPerColor, h.cupsBitsPerPixel);
         return text;
     }
-    if (h.cupsColorSpace != CUPS_CSPACE_RGB && h.cupsColorSpace != CUPS_CSPACE_SRGB &&
-        h.cupsColorSpace != CUPS_CSPACE_ADOBERGB) {
-        snprintf(text, sizeof text, "colour space %d, RGB expected", static_cast<int>(h.cupsColorSpace));
+    const unsigned space = RawWord(h.cupsColorSpace);
+    if (space != CUPS_CSPACE_RGB && space != CUPS_CSPACE_SRGB && space != CUPS_CSPACE_ADOBERGB) {
+        snprintf(text, sizeof text, "colour space %u, RGB expected", space);
         return text;
     }
-    if (h.cupsColorOrder != CUPS_ORDER_CHUNKED) {
-        snprintf(text, sizeof text, "colour order %d, chunked pixels expected", static_cast<int>(h.cupsColorOrder));
+    const unsigned order = RawWord(h.cupsColorOrder);
+    if (order != CUPS_ORDER_CHUNKED) {
+        snprintf(text, sizeof text, "colour order %u, chunked pixels expected", order);
         return text;
     }
     if (h.cupsWidth == 0 || h.cupsHeight == 0 || h.cupsWidth > kMaxPageSide || h.cupsHeight > kMaxPageSide) {
