@@ -117,4 +117,13 @@ kzr_check "pause file held while printing" kzr_wait_for 30 test -e "$pause"
 kzr_check "job file present while printing" test -e "/tmp/Print_$id.log"
 kzr_wait_job "$id" 60
 kzr_check "pause and job files gone when the job is done" test ! -e "$pause" -a ! -e "/tmp/Print_$id.log"
+
+# A job cancelled while the backend holds the printer releases it at once.
+kzr_backend_config media_size=310 hold_ms=60000
+id=$(kzr_print KORVANE-ZR "$docs/4x6.ras")
+kzr_wait_for 30 test -e "$pause"
+cancel "$id"
+canceled() { [[ $(kzr_job_state "$id") == canceled* ]]; }
+kzr_check "cancelled job ends as canceled" kzr_wait_for 20 canceled
+kzr_check "cancel removes the pause and job files" kzr_wait_for 10 test ! -e "$pause" -a ! -e "/tmp/Print_$id.log"
 kzr_finish

@@ -9,6 +9,7 @@
 #   kzr_add_queue SERIAL [N]             queue KORVANE-ZR or KORVANE-ZR-N
 #   kzr_print QUEUE FILE [lp options]    prints; the job id on stdout
 #   kzr_wait_job ID [SECONDS]            0 once completed, 1 otherwise
+#   kzr_job_state ID                     "state,reasons" of a job, now
 #   kzr_job_stream ID                    path of the stream the backend got
 #   kzr_cupsd_stop                       stop and remove everything (also
 #                                        runs on exit)
@@ -140,7 +141,7 @@ kzr_print() {
   echo "${reply%% *}"
 }
 
-_kzr_job_state() {
+kzr_job_state() {
   local sock=${KZR_CUPSD_DIR//\//%2F}
   ipptool -c "ipp://$sock%2Fcups.sock/jobs/$1" \
     -d "job=$1" "$(dirname "${BASH_SOURCE[0]}")/job-state.test" 2>/dev/null | tail -n 1
@@ -150,7 +151,7 @@ kzr_wait_job() {
   local id=$1 limit=${2:-120} deadline state
   deadline=$((SECONDS + limit))
   while ((SECONDS < deadline)); do
-    state=$(_kzr_job_state "$id")
+    state=$(kzr_job_state "$id")
     case $state in
       completed*) return 0 ;;
       aborted* | canceled* | processing-stopped*)
