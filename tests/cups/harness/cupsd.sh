@@ -147,6 +147,9 @@ kzr_job_state() {
     -d "job=$1" "$(dirname "${BASH_SOURCE[0]}")/job-state.test" 2>/dev/null | tail -n 1
 }
 
+# Older name, still used by scripts written against the first version.
+_kzr_job_state() { kzr_job_state "$@"; }
+
 kzr_wait_job() {
   local id=$1 limit=${2:-120} deadline state
   deadline=$((SECONDS + limit))
