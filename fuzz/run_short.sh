@@ -18,7 +18,7 @@ case $mode in
     done
     (( ${#files[@]} > 0 )) || { echo "no inputs to replay" >&2; exit 1; }
     echo "replaying ${#files[@]} inputs"
-    exec "$harness" -rss_limit_mb=4096 "${files[@]}"
+    exec "$harness" -rss_limit_mb=4096 -malloc_limit_mb=8192 "${files[@]}"
     ;;
   short)
     runs=$1 work=$2
@@ -27,7 +27,7 @@ case $mode in
     mkdir -p "$work"
     dirs=()
     for dir in "$@"; do [[ -d $dir ]] && dirs+=("$dir"); done
-    exec "$harness" -runs="$runs" -seed=1 -max_total_time=600 -timeout=30 -rss_limit_mb=4096 \
+    exec "$harness" -runs="$runs" -seed=1 -max_total_time=600 -timeout=30 -rss_limit_mb=4096 -malloc_limit_mb=8192 \
       -artifact_prefix="$work/" "$work" "${dirs[@]}"
     ;;
   *) echo "usage: $0 replay|short ..." >&2; exit 2 ;;
