@@ -1,0 +1,207 @@
+// The streaming photo pipeline must print exactly what the straightforward
+// one did: every option set is run through both on the same pages and the
+// picture records, the slot planes and the written plane records are
+// compared byte for byte.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "photo_image_buffer.h"
+#include "ref_photo_image_buffer.h"
+
+namespace {
+
+struct Keeper : CommandSink {
+    int SetCommand(char* bytes, unsigned long length) override
+    {
+        out.append(bytes, length);
+        return 1;
+    }
+    std::string out;
+};
+
+// Rows of the model's sheet table (code, cut, inches, 300 dpi sizes, borders).
+const MediaInfo kSheets[] = {
+    {1, 1, 5.0, 3.5, 300, 1548, 1088, 60, 54, 0, 1548, 1088, 1, 0, 1.0},
+    {10, 29, 5.0, 5.0, 300, 1548, 1540, 60, 54, 0, 1548, 1540, 1, 0, 1.0},
+    {3, 2, 6.0, 4.0, 300, 1844, 1240, 60, 60, 0, 1844, 1240, 1, 1, 1.0},
+    {2, 3, 5.0, 7.0, 300, 1548, 2138, 60, 54, 0, 1548, 2138, 1, 0, 1.0},
+    {11, 27, 6.0, 6.0, 300, 1844, 1836, 60, 54, 0, 1844, 1836, 1, 0, 1.0},
+    {4, 4, 6.0, 8.0, 300, 1844, 2436, 60, 54, 0, 1844, 2436, 1, 1, 1.0},
+    {7, 22, 5.0, 3.5, 300, 1548, 2176, 60, 54, 0, 1548, 1088, 2, 0, 1.0},
+    {6, 12, 6.0, 4.0, 300, 1844, 2498, 60, 60, 18, 1844, 1240, 2, 1, 1.0},
+};
+
+struct Options {
+    int64_t resolution = 300, mode = 0;
+    bool rotate = false, border = true, adjust = true;
+    int sharpness = 0, saturation = 0;
+    int gamma[3] = {100, 100, 100}, brightness[3] = {0, 0, 0}, contrast[3] = {0, 0, 0};
+};
+
+template <typename Buffer>
+void Configure(Buffer& b, const MediaInfo& row, const Options& o)
+{
+    DeviceMediaBufferInfo sheet{};
+    sheet.CopyRow(row);
+    sheet.headWidth = row.pageWidthPx + 76;
+    sheet.xDpi = 300;
+    sheet.yDpi = o.resolution;
+    sheet.pageLengthDots = row.pageLengthPx * static_cast<int>(o.resolution / 300);
+    sheet.pictureLengthDots = row.pictureLengthPx * static_cast<int>(o.resolution / 300);
+    sheet.gapDots = row.gapPx;
+    sheet.layoutCount = row.pictureCount;
+    b.Alloc(sheet);
+    b.resolution = o.resolution;
+    b.resolutionMode = o.mode;
+    b.paperRotate = o.rotate;
+    b.border = o.border;
+    b.colorAdjustment = o.adjust;
+    b.sharpness = o.sharpness;
+    b.saturation = o.saturation;
+    b.gammaR = o.gamma[0], b.gammaG = o.gamma[1], b.gammaB = o.gamma[2];
+    b.brightnessR = o.brightness[0], b.brightnessG = o.brightness[1], b.brightnessB = o.brightness[2];
+    b.contrastR = o.contrast[0], b.contrastG = o.contrast[1], b.contrastB = o.contrast[2];
+}
+
+// A page of padded 24-bit rows mixing noise, smooth ramps, flat patches and
+// the extremes, so every clamp and edge rule is reached.
+std::vector<unsigned char> Page(int width, int height, unsigned seed)
+{
+    std::mt19937 random(seed);
+    const size_t pitch = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+    std::vector<unsigned char> page(pitch * height, 0);
+    const int style = static_cast<int>(random() % 4);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            unsigned char* p = &page[y * pitch + x * 3];
+            for (int c = 0; c < 3; ++c) {
+                int v = static_cast<int>(random() % 256);
+                if (style == 1) v = (x * (c + 1) * 255 / width + y * 255 / height + v / 16) % 256;
+                if (style == 2 && ((x / 7 + y / 5) % 3 == 0)) v = ((x / 7 + c) % 2) * 255;
+                if (style == 3 && v < 100) v = (x + y) % 2 ? 255 : 0;
+                p[c] = static_cast<unsigned char>(v);
+            }
+        }
+    }
+    return page;
+}
+
+void* Copy(const std::vector<unsigned char>& page)
+{
+    void* buffer = GlobalAlloc(0, page.size());
+    std::memcpy(buffer, page.data(), page.size());
+    return buffer;
+}
+
+std::string Bytes(const _tagBITMAPHANDLE* r)
+{
+    std::string fields = std::to_string(r->width) + "x" + std::to_string(r->height) + "/" +
+                         std::to_string(r->rowBytes) + "/" + std::to_string(r->dataSize) + "/" +
+                         std::to_string(r->orderCode) + "/" + std::to_string(r->bitsPerPixel) + ":";
+    // Row padding was never written by the straightforward pipeline, so only
+    // the pixels of each row carry meaning.
+    const size_t used = static_cast<size_t>(r->width) * r->bitsPerPixel / 8;
+    for (int y = 0; r->pixels != nullptr && y < r->height; ++y) {
+        fields.append(reinterpret_cast<const char*>(r->pixels) + static_cast<size_t>(y) * r->rowBytes, used);
+    }
+    return fields;
+}
+
+std::string Describe(const MediaInfo& row, int w, int h, const Options& o)
+{
+    return "sheet " + std::to_string(row.mediaCode) + " page " + std::to_string(w) + "x" + std::to_string(h) +
+           " dpi " + std::to_string(o.resolution) + " mode " + std::to_string(o.mode) + " rotate " +
+           std::to_string(o.rotate) + " border " + std::to_string(o.border) + " adjust " + std::to_string(o.adjust) +
+           " sharp " + std::to_string(o.sharpness) + " chroma " + std::to_string(o.saturation);
+}
+
+// Runs one page through both pipelines and into slot 0 and writes the sheet.
+void ExpectSame(const MediaInfo& row, int w, int h, const Options& o, unsigned seed)
+{
+    SCOPED_TRACE(Describe(row, w, h, o));
+    const std::vector<unsigned char> page = Page(w, h, seed);
+    RefPhotoImageBuffer reference;
+    PhotoImageBuffer fast;
+    Configure(reference, row, o);
+    Configure(fast, row, o);
+    _tagBITMAPHANDLE* expected = reference.ColorProcess(Copy(page), w, h, 0);
+    _tagBITMAPHANDLE* actual = fast.ColorProcess(Copy(page), w, h, 0);
+    ASSERT_NE(expected, nullptr);
+    ASSERT_NE(actual, nullptr);
+    EXPECT_TRUE(Bytes(expected) == Bytes(actual)) << "picture differs";
+    reference.SetImageData(0, expected);
+    fast.SetImageData(0, actual);
+    for (int p = 0; p < 3; ++p) EXPECT_TRUE(Bytes(&reference.planes[0][p]) == Bytes(&fast.planes[0][p])) << p;
+    Keeper a, b;
+    EXPECT_EQ(reference.Send(&a, &reference.media), fast.Send(&b, &fast.media));
+    EXPECT_TRUE(a.out == b.out) << "plane records differ";
+    for (_tagBITMAPHANDLE* r : {expected, actual}) {
+        IL_FreeBitmap(r);
+        GlobalFree(r);
+    }
+}
+
+const int kSharpnessSteps[] = {-1000, -950, -900, -800, -500, -200, -100, -50, -1, 0, 1,
+                               50,    100,  650,  700,  750,  800,  850,  900, 950, 1000};
+
+TEST(PipelineIdentity, EverySheetAtFullSizeBothResolutions)
+{
+    unsigned seed = 1;
+    for (const MediaInfo& row : kSheets) {
+        Options o;
+        o.sharpness = 400;
+        o.saturation = 300;
+        o.gamma[1] = 140;
+        o.brightness[0] = 50;
+        o.contrast[2] = -200;
+        const bool portrait = row.mediaCode % 2 == 1;
+        o.rotate = portrait;
+        const int w = portrait ? row.pictureLengthPx : row.pictureWidthPx;
+        const int h = portrait ? row.pictureWidthPx : row.pictureLengthPx;
+        ExpectSame(row, w, h, o, seed++);
+    }
+    // 600 x 600 dpi halved across; 300 x 600 dpi turned and stretched.
+    Options o;
+    o.resolution = 600;
+    o.mode = 2;
+    o.sharpness = -300;
+    o.saturation = -600;
+    ExpectSame(kSheets[2], 3688, 2480, o, seed++);
+    o.rotate = true;
+    ExpectSame(kSheets[5], 4872, 3688, o, seed++);
+    o.mode = 1;
+    ExpectSame(kSheets[2], 1240, 1844, o, seed++);
+    o.rotate = false;
+    o.border = false;
+    ExpectSame(kSheets[0], 1548, 2176, o, seed++);
+}
+
+TEST(PipelineIdentity, VariedSmallPagesAndOptions)
+{
+    std::mt19937 random(99);
+    auto pick = [&](int lo, int hi) { return lo + static_cast<int>(random() % static_cast<unsigned>(hi - lo + 1)); };
+    for (int i = 0; i < 120; ++i) {
+        Options o;
+        o.resolution = i % 3 == 0 ? 600 : 300;
+        o.mode = o.resolution == 600 ? pick(0, 2) : 0;
+        o.rotate = pick(0, 1) == 1;
+        o.border = i % 5 != 0;
+        o.adjust = i % 7 != 0;
+        o.sharpness = i < 42 ? kSharpnessSteps[i % 21] : pick(-1000, 1000);
+        o.saturation = i % 4 == 0 ? (i % 8 == 0 ? 1000 : -1000) : pick(-1000, 1000);
+        for (int c = 0; c < 3; ++c) {
+            o.gamma[c] = pick(0, 3) == 0 ? 100 : pick(10, 1000);
+            o.brightness[c] = pick(-1100, 1100);
+            o.contrast[c] = pick(-1100, 1100);
+        }
+        const int w = i < 6 ? pick(1, 3) : pick(1, 260);
+        const int h = i < 6 ? pick(1, 3) : pick(1, 1300 / (i % 10 + 1));
+        ExpectSame(kSheets[i % 8], w, h, o, 1000 + i);
+    }
+}
+
+}  // namespace

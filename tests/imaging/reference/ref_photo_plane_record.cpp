@@ -1,0 +1,102 @@
+// The sheet's colour plane records: a command header followed by a Windows
+// BMP file with an 8-bit grey palette, one record per plane, each built in
+// one buffer and written with one call.
+#include <cstdio>
+#include <cstring>
+
+#include "ref_internal.h"
+#include "ref_photo_image_buffer.h"
+#include "record_text.h"
+
+namespace {
+
+constexpr int kHeaderBytes = 32;      // command header
+constexpr int kBmpHeaderBytes = 1088; // file and information headers, palette, padding
+constexpr int kPixelOffset = kHeaderBytes + kBmpHeaderBytes;
+// The header's length field holds eight decimal digits.
+constexpr int64_t kMaxDataLength = 99999999;
+
+int PixelsPerMetre(int64_t dpi) { return static_cast<int>(dpi * 1000 / 25.4); }
+
+// Bytes 0..1119 of a record; the plane name is written per plane.
+void FillHeader(unsigned char* r, int64_t imageBytes, const DeviceMediaBufferInfo& sheet)
+{
+    std::memset(r, 0, kPixelOffset);
+    char text[kHeaderBytes + 1];
+    std::snprintf(text, sizeof(text), "\x1bPIMAGE %-16s%08d", "", static_cast<int>(imageBytes + kBmpHeaderBytes));
+    std::memcpy(r, text, kHeaderBytes);
+
+    unsigned char* bmp = r + kHeaderBytes;
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    _StoreLE4(bmp + 2, static_cast<int>(imageBytes + kBmpHeaderBytes));
+    _StoreLE4(bmp + 6, 0);
+    _StoreLE4(bmp + 10, kBmpHeaderBytes);
+    _StoreLE4(bmp + 14, 40);
+    _StoreLE4(bmp + 18, sheet.headWidth);
+    _StoreLE4(bmp + 22, sheet.pageLengthDots);  // positive: rows bottom-up
+    _StoreLE2(bmp + 26, 1);
+    _StoreLE2(bmp + 28, 8);
+    _StoreLE4(bmp + 30, 0);
+    _StoreLE4(bmp + 34, static_cast<int>(imageBytes));
+    _StoreLE4(bmp + 38, PixelsPerMetre(sheet.xDpi));
+    _StoreLE4(bmp + 42, PixelsPerMetre(sheet.yDpi));
+    _StoreLE4(bmp + 46, 256);
+    _StoreLE4(bmp + 50, 256);
+    unsigned char* palette = bmp + 54;
+    for (int i = 0; i < 256; ++i) {
+        palette[i * 4 + 0] = palette[i * 4 + 1] = palette[i * 4 + 2] = static_cast<unsigned char>(i);
+    }
+}
+
+}  // namespace
+
+int RefPhotoImageBuffer::Send(CommandSink* entry, DeviceMediaBufferInfo* sheet)
+{
+    if (entry == nullptr || sheet == nullptr || sheet->headWidth <= 0 || sheet->pageLengthDots <= 0) return 3;
+    const int64_t width = sheet->headWidth;
+    const int64_t height = sheet->pageLengthDots;
+    const int64_t pitch = ((width * 8 + 7) / 8 + 3) & ~int64_t{3};
+    const int64_t imageBytes = pitch * height;
+    // A record whose length does not fit the eight-digit field would be
+    // corrupt on the wire: refuse it rather than send it.
+    if (imageBytes + kBmpHeaderBytes > kMaxDataLength) return 3;
+    const size_t recordBytes = static_cast<size_t>(imageBytes + kPixelOffset);
+    unsigned char* record = static_cast<unsigned char*>(GlobalAlloc(0, recordBytes));
+    if (record == nullptr) return 3;
+
+    FillHeader(record, imageBytes, *sheet);
+    unsigned char* image = record + kPixelOffset;
+    // White wherever no picture lands; every plane places its pictures at
+    // the same positions, so one fill serves all three.
+    std::memset(image, 255, static_cast<size_t>(imageBytes));
+
+    static const char* const kNames[3] = {"YPLANE", "MPLANE", "CPLANE"};
+    const int layouts = sheet->layoutCount < 0 ? 0 : (sheet->layoutCount > 3 ? 3 : sheet->layoutCount);
+    for (int p = 0; p < 3; ++p) {
+        std::memcpy(record + 8, kNames[p], 6);
+        for (int k = 0; k < layouts; ++k) {
+            const _tagBITMAPHANDLE& plane = planes[k][p];
+            if (plane.pixels == nullptr) continue;
+            const int rows = sheet->pictureLengthDots < plane.height ? sheet->pictureLengthDots : plane.height;
+            const int top = (sheet->pictureLengthDots - rows) / 2;
+            const int columns = sheet->headWidth < plane.width ? sheet->headWidth : plane.width;
+            const int left = (sheet->headWidth - columns) / 2;
+            // Pictures follow one another at the single-picture sheet length
+            // plus the sheet's gap.
+            const int64_t base = (static_cast<int64_t>(sheet->gapDots) + media.pageLengthDots) * k;
+            for (int i = 0; i < rows; ++i) {
+                const int64_t row = base + top + i;
+                if (row < 0 || row >= height) continue;
+                std::memcpy(image + row * pitch + left, plane.pixels + static_cast<int64_t>(i) * plane.rowBytes,
+                            static_cast<size_t>(columns));
+            }
+        }
+        if (entry->SetCommand(reinterpret_cast<char*>(record), static_cast<unsigned long>(recordBytes)) == 0) {
+            GlobalFree(record);
+            return 3;
+        }
+    }
+    GlobalFree(record);
+    return 0;
+}
