@@ -80,6 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const std::vector<unsigned char> stream = TakeOutput();
     const StreamReport report = InspectJobStream(stream.data(), stream.size());
+    if (getenv("KZR_FUZZ_VERBOSE") != nullptr)
+        fprintf(stderr, "exit %d, %zu bytes, %zu records, %zu prints\n", status, stream.size(),
+            report.records.size(), report.prints.size());
     if (!report.error.empty()) {
         fprintf(stderr, "stream refused at record %zu: %s\n", report.errorRecord, report.error.c_str());
         __builtin_trap();
