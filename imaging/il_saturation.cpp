@@ -1,68 +1,20 @@
 // Saturation through a hue / chroma / lightness model. Chroma is the spread
 // between the largest and smallest component on the 0..255 scale, which is
-// what the saturation value scales. The order of the double arithmetic and
-// the truncations are part of the printed result.
-#include <algorithm>
-
+// what the saturation value scales (arithmetic in il_pixel.h).
 #include "il_internal.h"
+#include "il_pixel.h"
 
 extern "C" {
 
 void RGBtoHSL(int first, int second, int third, double* hue, double* chroma, double* lightness)
 {
-    const double max = std::max(first, std::max(second, third));
-    const double min = std::min(first, std::min(second, third));
-    *lightness = (min + max) * 0.5;
-    *chroma = max - min;
-    if (max == min) {
-        *hue = -1.0;
-    } else if (third == min) {
-        *hue = ((second - first) * 60) / *chroma + 60;
-    } else if (first == min) {
-        *hue = ((third - second) * 60) / *chroma + 180;
-    } else {
-        *hue = (60 * (first - third)) / *chroma + 300;
-    }
+    il::HueChromaLightness(first, second, third, hue, chroma, lightness);
 }
 
 void HSLtoRGB(double hue, double chroma, double lightness, unsigned char* first, unsigned char* second,
               unsigned char* third)
 {
-    if (hue < 0) {
-        *first = *second = *third = static_cast<unsigned char>(static_cast<int>(lightness));
-        return;
-    }
-    double h = chroma * 0.5;
-    double max;
-    if (h > lightness) {
-        h = lightness;
-        max = 2 * lightness;
-    } else {
-        max = h + lightness;
-        if (max > 255) {
-            h = 255 - lightness;
-            max = lightness + h;
-        }
-    }
-    const double min = lightness - h;
-    const double spread = max - min;
-    const unsigned char M = static_cast<unsigned char>(static_cast<int>(max));
-    const unsigned char m = static_cast<unsigned char>(static_cast<int>(min));
-    auto middle = [&](double f) { return static_cast<unsigned char>(static_cast<int>(min + f / 60 * spread)); };
-
-    if (hue < 60) {
-        *first = M, *second = middle(hue), *third = m;
-    } else if (hue < 120) {
-        *first = middle(120 - hue), *second = M, *third = m;
-    } else if (hue < 180) {
-        *first = m, *second = M, *third = middle(hue - 120);
-    } else if (hue < 240) {
-        *first = m, *second = middle(240 - hue), *third = M;
-    } else if (hue < 300) {
-        *first = middle(hue - 240), *second = m, *third = M;
-    } else {
-        *first = M, *second = m, *third = middle(360 - hue);
-    }
+    il::FromHueChromaLightness(hue, chroma, lightness, first, second, third);
 }
 
 int IL_ChangeBitmapSaturation(_tagBITMAPHANDLE* picture, int saturation)
@@ -76,14 +28,7 @@ int IL_ChangeBitmapSaturation(_tagBITMAPHANDLE* picture, int saturation)
     const int c = 2 - a;
     for (int y = 0; y < picture->height; ++y) {
         unsigned char* px = picture->pixels + static_cast<int64_t>(y) * picture->rowBytes;
-        for (int x = 0; x < picture->width; ++x, px += 3) {
-            double hue, chroma, lightness;
-            RGBtoHSL(px[a], px[1], px[c], &hue, &chroma, &lightness);
-            double newChroma = saturation * chroma / 1000 + chroma;
-            if (newChroma < 0) newChroma = 0;
-            if (newChroma > 255) newChroma = 255;
-            HSLtoRGB(hue, newChroma, lightness, &px[a], &px[1], &px[c]);
-        }
+        for (int x = 0; x < picture->width; ++x, px += 3) il::Saturate(px, a, c, saturation);
     }
     return IL_OK;
 }

@@ -3,52 +3,24 @@
 
 #include <cstdint>
 #include <cstring>
-#include <utility>
+#include <memory>
 
 #include "il_internal.h"
+#include "row_stream.h"
 
 namespace {
 
 constexpr int kRecordSize = static_cast<int>(sizeof(_tagBITMAPHANDLE));
-// Border shrinking resamples at most this many source rows at a time, which
-// bounds the resampler's working buffer of doubles.
+// Border shrinking resamples the picture in strips of this many source rows,
+// each with its own edges (the printed result depends on where they fall).
 constexpr int kStripRows = 1000;
 
-// Wraps `buffer` (24-bit rows, order code 1) in `bitmap` and hands it the
-// buffer. Without success the buffer is released, so it never leaks.
-bool Adopt(_tagBITMAPHANDLE* bitmap, unsigned char* buffer, int width, int height)
+// What IL_SizeBitmap accepts as a new size for a 24-bit picture.
+bool ResizableTo(int width, int height)
 {
-    std::memset(bitmap, 0, sizeof(*bitmap));
-    const int64_t pitch = il::RowBytes(width, 24);
     size_t bytes = 0;
-    if (buffer == nullptr || !il::Product(pitch, height, &bytes) ||
-        IL_CreateBitmap(bitmap, kRecordSize, IL_MEMORY_CALLER, width, height, 24, 1, nullptr, IL_VIEW_CODE, buffer,
-                        static_cast<int64_t>(bytes)) != IL_OK) {
-        GlobalFree(buffer);
-        std::memset(bitmap, 0, sizeof(*bitmap));
-        return false;
-    }
-    bitmap->memoryHandle = buffer;
-    return true;
-}
-
-// A quarter turn anticlockwise (memory row 0 is the bottom of the picture):
-// page row y, column x goes to row x, column height - 1 - y. Null without
-// memory; the page is not touched.
-unsigned char* Rotate(const unsigned char* page, int width, int height)
-{
-    const int64_t pagePitch = il::RowBytes(width, 24);
-    const int64_t pitch = il::RowBytes(height, 24);
-    size_t bytes = 0;
-    if (!il::FitsInt32(pitch) || !il::Product(pitch, width, &bytes)) return nullptr;
-    unsigned char* turned = static_cast<unsigned char*>(GlobalAlloc(0, bytes));
-    if (turned == nullptr) return nullptr;
-    for (int y = 0; y < height; ++y) {
-        const unsigned char* in = page + y * pagePitch;
-        const int64_t column = static_cast<int64_t>(height - 1 - y) * 3;
-        for (int x = 0; x < width; ++x) std::memcpy(turned + x * pitch + column, in + static_cast<int64_t>(x) * 3, 3);
-    }
-    return turned;
+    return width > 0 && height > 0 && il::FitsInt32(il::RowBytes(width, 24)) &&
+           il::Product(il::RowBytes(width, 24), height, &bytes);
 }
 
 // Ratio of the printable length to the whole, in the precision the printed
@@ -112,7 +84,7 @@ void PhotoImageBuffer::SetImageData(int slot, _tagBITMAPHANDLE* picture)
     IL_ColorSeparateBitmap(picture, out, kRecordSize, 0);
 }
 
-bool PhotoImageBuffer::ShrinkInsideBorder(_tagBITMAPHANDLE* work)
+float PhotoImageBuffer::BorderScale() const
 {
     int64_t pageLength = media.pageLengthPx;
     int64_t borderLength = media.borderLengthPx;
@@ -121,50 +93,17 @@ bool PhotoImageBuffer::ShrinkInsideBorder(_tagBITMAPHANDLE* work)
         borderLength *= 2;
     }
     // Without a sheet (no media set) there is no border to keep.
-    if (pageLength <= 0 || media.pageWidthPx <= 0) return true;
+    if (pageLength <= 0 || media.pageWidthPx <= 0) return 0.0f;
     const float lengthRatio = BorderRatio(pageLength, borderLength);
     const float widthRatio = BorderRatio(media.pageWidthPx, media.borderWidthPx);
     const float s = lengthRatio < widthRatio ? lengthRatio : widthRatio;
-    if (!(s > 0.0f) || s > 1.0f) return true;
-
-    const int width = static_cast<int>(static_cast<float>(work->width) * s);
-    const int height = static_cast<int>(static_cast<float>(work->height) * s);
-    if (width <= 0 || height <= 0) return true;
-    const int64_t pitch = il::RowBytes(width, 24);
-    size_t bytes = 0;
-    if (!il::Product(pitch, height, &bytes)) return false;
-    unsigned char* canvas = static_cast<unsigned char*>(GlobalAlloc(0, bytes));
-    if (canvas == nullptr) return false;
-    std::memset(canvas, 255, bytes);
-
-    // Each strip is resampled on its own; rows that the truncated strip
-    // heights do not reach stay white.
-    int placed = 0;
-    for (int first = 0; first < work->height; first += kStripRows) {
-        const int rows = work->height - first < kStripRows ? work->height - first : kStripRows;
-        const int scaledRows = static_cast<int>(static_cast<float>(rows) * s);
-        if (scaledRows <= 0) continue;
-        _tagBITMAPHANDLE strip;
-        const size_t stripBytes = static_cast<size_t>(rows) * work->rowBytes;
-        unsigned char* copy = static_cast<unsigned char*>(GlobalAlloc(0, stripBytes));
-        if (copy != nullptr) std::memcpy(copy, work->pixels + static_cast<int64_t>(first) * work->rowBytes, stripBytes);
-        if (!Adopt(&strip, copy, work->width, rows) ||
-            IL_SizeBitmap(&strip, width, scaledRows, IL_SIZE_CUBIC) != IL_OK) {
-            IL_FreeBitmap(&strip);
-            GlobalFree(canvas);
-            return false;
-        }
-        for (int i = 0; i < scaledRows && placed < height; ++i, ++placed) {
-            std::memcpy(canvas + placed * pitch, strip.pixels + static_cast<int64_t>(i) * strip.rowBytes,
-                        static_cast<size_t>(pitch));
-        }
-        IL_FreeBitmap(&strip);
-    }
-
-    IL_FreeBitmap(work);
-    return Adopt(work, canvas, width, height);
+    if (!(s > 0.0f) || s > 1.0f) return 0.0f;
+    return s;
 }
 
+// The page flows through the stages a row at a time: turned, resized for
+// the resolution mode, shrunk inside the border in strips, then finished
+// into the result. Only the page and the result are whole pictures.
 _tagBITMAPHANDLE* PhotoImageBuffer::ColorProcess(void* page, long width, long height, int /*slot*/)
 {
     unsigned char* buffer = static_cast<unsigned char*>(page);
@@ -176,66 +115,42 @@ _tagBITMAPHANDLE* PhotoImageBuffer::ColorProcess(void* page, long width, long he
         GlobalFree(buffer);
         buffer = nullptr;
     }
-    int w = static_cast<int>(width);
-    int h = static_cast<int>(height);
-    if (buffer != nullptr && paperRotate) {
-        unsigned char* turned = Rotate(buffer, w, h);
-        GlobalFree(buffer);
-        if (turned == nullptr) return nullptr;
-        buffer = turned;
-        std::swap(w, h);
-    }
+    if (buffer == nullptr) return FinishPicture(nullptr);
 
-    _tagBITMAPHANDLE work;
-    if (Adopt(&work, buffer, w, h)) {
-        if (resolutionMode == 2) {
-            IL_SizeBitmap(&work, w / 2, h, IL_SIZE_CUBIC);
-        } else if (resolutionMode == 1 && paperRotate && static_cast<int64_t>(h) * 2 <= INT32_MAX) {
-            IL_SizeBitmap(&work, w / 2, h * 2, IL_SIZE_CUBIC);
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
+    std::unique_ptr<il::RowSource> stages[3];
+    if (paperRotate) {
+        stages[0].reset(new il::TurnedRows(buffer, w, h));
+    } else {
+        stages[0].reset(new il::BufferRows(buffer, w, h, il::RowBytes(w, 24)));
+    }
+    il::RowSource* picture = stages[0].get();
+    const int pw = picture->width;
+    const int ph = picture->height;
+    if (resolutionMode == 2 && ResizableTo(pw / 2, ph)) {
+        stages[1].reset(new il::CubicRows(picture, 0, ph, pw / 2, ph));
+    } else if (resolutionMode == 1 && paperRotate && static_cast<int64_t>(ph) * 2 <= INT32_MAX &&
+               ResizableTo(pw / 2, ph * 2)) {
+        stages[1].reset(new il::CubicRows(picture, 0, ph, pw / 2, ph * 2));
+    }
+    if (stages[1]) picture = stages[1].get();
+
+    const float s = border ? BorderScale() : 0.0f;
+    if (s > 0.0f) {
+        const int bw = static_cast<int>(static_cast<float>(picture->width) * s);
+        const int bh = static_cast<int>(static_cast<float>(picture->height) * s);
+        if (bw > 0 && bh > 0) {
+            size_t bytes = 0;
+            if (!il::Product(il::RowBytes(bw, 24), bh, &bytes)) {
+                GlobalFree(buffer);
+                return nullptr;
+            }
+            stages[2].reset(new il::StripRows(picture, kStripRows, s, bw, bh));
+            picture = stages[2].get();
         }
-        if (border && !ShrinkInsideBorder(&work)) {
-            IL_FreeBitmap(&work);
-            return nullptr;
-        }
     }
-    return FinishPicture(&work);
-}
-
-_tagBITMAPHANDLE* PhotoImageBuffer::FinishPicture(_tagBITMAPHANDLE* work)
-{
-    _tagBITMAPHANDLE* result = static_cast<_tagBITMAPHANDLE*>(GlobalAlloc(0, sizeof(_tagBITMAPHANDLE)));
-    if (result == nullptr) {
-        IL_FreeBitmap(work);
-        return nullptr;
-    }
-    ZeroMemory(result, sizeof(*result));
-
-    _tagBITMAPHANDLE split[3] = {};
-    _tagBITMAPHANDLE* parts[3] = {&split[0], &split[1], &split[2]};
-    IL_ColorSeparateBitmap(work, parts, kRecordSize, 0);
-    IL_FreeBitmap(work);
-
-    const bool adjust = colorAdjustment;
-    const int32_t gamma[3] = {adjust ? gammaR : 100, adjust ? gammaG : 100, adjust ? gammaB : 100};
-    const int32_t intensity[3] = {adjust ? brightnessR : 0, adjust ? brightnessG : 0, adjust ? brightnessB : 0};
-    const int32_t contrast[3] = {adjust ? contrastR : 0, adjust ? contrastG : 0, adjust ? contrastB : 0};
-    for (int p = 0; p < 3; ++p) IL_GammaCorrectBitmap(parts[p], static_cast<unsigned>(gamma[p]));
-    for (int p = 0; p < 3; ++p) IL_ChangeBitmapIntensity(parts[p], intensity[p]);
-    for (int p = 0; p < 3; ++p) IL_ChangeBitmapContrast(parts[p], contrast[p]);
-
-    _tagBITMAPHANDLE picture = {};
-    IL_ColorMergeBitmap(&picture, parts, kRecordSize, 0);
-    for (auto& plane : split) IL_FreeBitmap(&plane);
-
-    IL_SharpenBitmap(&picture, sharpness);
-    IL_ChangeBitmapSaturation(&picture, adjust ? saturation : 0);
-
-    // The finished picture goes out in memory of its own, in the record the
-    // caller receives.
-    std::memset(split, 0, sizeof(split));
-    IL_ColorSeparateBitmap(&picture, parts, kRecordSize, 0);
-    IL_FreeBitmap(&picture);
-    IL_ColorMergeBitmap(result, parts, kRecordSize, 0);
-    for (auto& plane : split) IL_FreeBitmap(&plane);
+    _tagBITMAPHANDLE* result = FinishPicture(picture);
+    GlobalFree(buffer);
     return result;
 }

@@ -8,6 +8,10 @@
 #include "il_bitmap.h"
 #include "media_buffer_info.h"
 
+namespace il {
+class RowSource;
+}
+
 class PhotoImageBuffer {
 public:
     PhotoImageBuffer();
@@ -46,10 +50,10 @@ public:
     int32_t saturation;
 
 private:
-    // Shrinks the working picture onto a white canvas sized for the sheet's
-    // borders; false when memory for the canvas or a strip ran out.
-    bool ShrinkInsideBorder(_tagBITMAPHANDLE* work);
-    // Tone curves, sharpening and saturation; releases `work` and returns
-    // the new result record (null only when that record cannot be had).
-    _tagBITMAPHANDLE* FinishPicture(_tagBITMAPHANDLE* work);
+    // The scale that fits the picture inside the sheet's borders, or 0 when
+    // there is no border to keep.
+    float BorderScale() const;
+    // Tone curves, sharpening and saturation of every row of `picture` into
+    // a new result record; null only when memory ran out.
+    _tagBITMAPHANDLE* FinishPicture(il::RowSource* picture);
 };

@@ -1,0 +1,127 @@
+// The last stage of the photo buffer's page pipeline: tone curves, 3 x 3
+// sharpening and saturation, streamed row by row into the result picture.
+// Bytes are exactly those of separating the picture into planes, curving
+// their palettes, merging, IL_SharpenBitmap and IL_ChangeBitmapSaturation.
+#include <cstring>
+#include <vector>
+
+#include "il_internal.h"
+#include "il_pixel.h"
+#include "photo_image_buffer.h"
+#include "row_stream.h"
+
+namespace {
+
+// Merging planes looks each byte up in its plane's palette, so the three
+// curves of a channel amount to one table. It is made by the curve
+// functions themselves on a palette-only plane, so refusals (out-of-range
+// values) leave the table alone just as they leave a plane alone.
+void ToneTable(unsigned gamma, int intensity, int contrast, unsigned char table[256])
+{
+    unsigned char palette[256 * 4];
+    for (int e = 0; e < 256; ++e) {
+        palette[e * 4] = palette[e * 4 + 1] = palette[e * 4 + 2] = static_cast<unsigned char>(e);
+        palette[e * 4 + 3] = 0;
+    }
+    unsigned char pixel = 0;
+    _tagBITMAPHANDLE plane{};
+    plane.pixels = &pixel;
+    plane.width = plane.height = 1;
+    plane.bitsPerPixel = 8;
+    plane.rowBytes = 4;
+    plane.paletteSize = 256;
+    plane.palette = palette;
+    plane.viewCode = IL_VIEW_CODE;
+    plane.dataSize = 4;
+    IL_GammaCorrectBitmap(&plane, gamma);
+    IL_ChangeBitmapIntensity(&plane, intensity);
+    IL_ChangeBitmapContrast(&plane, contrast);
+    for (int e = 0; e < 256; ++e) table[e] = palette[e * 4];
+}
+
+}  // namespace
+
+_tagBITMAPHANDLE* PhotoImageBuffer::FinishPicture(il::RowSource* picture)
+{
+    auto* result = static_cast<_tagBITMAPHANDLE*>(GlobalAlloc(0, sizeof(_tagBITMAPHANDLE)));
+    if (result == nullptr) return nullptr;
+    ZeroMemory(result, sizeof(*result));
+    if (picture == nullptr) return result;
+
+    const int width = picture->width;
+    const int height = picture->height;
+    const int64_t pitch = il::RowBytes(width, 24);
+    size_t bytes = 0;
+    unsigned char* pixels = nullptr;
+    if (!il::FitsInt32(pitch) || !il::Product(pitch, height, &bytes) ||
+        (pixels = static_cast<unsigned char*>(GlobalAlloc(0, bytes))) == nullptr) {
+        GlobalFree(result);
+        return nullptr;
+    }
+
+    const bool adjust = colorAdjustment;
+    unsigned char tone[3][256];
+    ToneTable(adjust ? gammaR : 100, adjust ? brightnessR : 0, adjust ? contrastR : 0, tone[0]);
+    ToneTable(adjust ? gammaG : 100, adjust ? brightnessG : 0, adjust ? contrastG : 0, tone[1]);
+    ToneTable(adjust ? gammaB : 100, adjust ? brightnessB : 0, adjust ? contrastB : 0, tone[2]);
+    // Out-of-range values leave the picture alone, as the operations do.
+    const bool sharpen = sharpness >= -1000 && sharpness <= 1000;
+    const int chroma = adjust ? saturation : 0;
+    const bool saturate = chroma >= -1000 && chroma <= 1000;
+    const double k = sharpen ? il::SharpenStrength(sharpness) : 0.0;
+    const double centre = 8 * k / 9 + 1;
+    const double neighbour = -k / 9;
+    const double weight[3][3] = {{neighbour, neighbour, neighbour}, {neighbour, centre, neighbour},
+                                 {neighbour, neighbour, neighbour}};
+
+    // The last three toned rows; row y lives in slot y % 3.
+    const size_t used = static_cast<size_t>(width) * 3;
+    std::vector<unsigned char> toned(used * 3);
+    int loaded = -1;
+    auto load = [&](int y) {
+        const unsigned char* in = picture->Row(y);
+        unsigned char* out = toned.data() + (y % 3) * used;
+        for (size_t i = 0; i < used; i += 3) {
+            out[i] = tone[0][in[i]];
+            out[i + 1] = tone[1][in[i + 1]];
+            out[i + 2] = tone[2][in[i + 2]];
+        }
+        loaded = y;
+    };
+    for (int y = 0; y < height; ++y) {
+        const int below = y > 0 ? y - 1 : y;
+        const int above = y + 1 < height ? y + 1 : y;
+        while (loaded < above) load(loaded + 1);
+        const unsigned char* rows[3] = {toned.data() + (below % 3) * used, toned.data() + (y % 3) * used,
+                                        toned.data() + (above % 3) * used};
+        unsigned char* out = pixels + y * pitch;
+        if (sharpen) {
+            for (int x = 0; x < width; ++x) {
+                // A missing column is taken from the pixel's own.
+                const int64_t cols[3] = {(x > 0 ? x - 1 : x) * 3, static_cast<int64_t>(x) * 3,
+                                         (x + 1 < width ? x + 1 : x) * 3};
+                out[x * 3] = il::SharpenByte(rows, cols, 0, weight);
+                out[x * 3 + 1] = il::SharpenByte(rows, cols, 1, weight);
+                out[x * 3 + 2] = il::SharpenByte(rows, cols, 2, weight);
+            }
+        } else {
+            std::memcpy(out, rows[1], used);
+        }
+        // The picture holds order code 1: components in bytes 2, 1, 0.
+        if (saturate) {
+            for (int x = 0; x < width; ++x) il::Saturate(out + x * 3, 2, 0, chroma);
+        }
+        std::memset(out + used, 0, static_cast<size_t>(pitch) - used);
+    }
+
+    result->memoryHandle = pixels;
+    result->pixels = pixels;
+    result->width = width;
+    result->height = height;
+    result->bitsPerPixel = 24;
+    result->rowBytes = static_cast<int32_t>(pitch);
+    result->viewCode = IL_VIEW_CODE;
+    result->orderCode = 1;
+    result->dataSize = static_cast<int64_t>(bytes);
+    return result;
+}
