@@ -3,7 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
+#include <thread>
 
 #include "il_internal.h"
 #include "row_stream.h"
@@ -45,7 +45,8 @@ PhotoImageBuffer::PhotoImageBuffer()
       gammaR(0), gammaG(0), gammaB(0),
       brightnessR(0), brightnessG(0), brightnessB(0),
       contrastR(0), contrastG(0), contrastB(0),
-      saturation(0)
+      saturation(0),
+      threads(std::thread::hardware_concurrency() >= 2 ? 2 : 1)
 {
     std::memset(&media, 0, sizeof(media));
     media.mediaCode = -1;
@@ -117,40 +118,43 @@ _tagBITMAPHANDLE* PhotoImageBuffer::ColorProcess(void* page, long width, long he
     }
     if (buffer == nullptr) return FinishPicture(nullptr);
 
-    const int w = static_cast<int>(width);
-    const int h = static_cast<int>(height);
-    std::unique_ptr<il::RowSource> stages[3];
-    if (paperRotate) {
-        stages[0].reset(new il::TurnedRows(buffer, w, h));
-    } else {
-        stages[0].reset(new il::BufferRows(buffer, w, h, il::RowBytes(w, 24)));
-    }
-    il::RowSource* picture = stages[0].get();
-    const int pw = picture->width;
-    const int ph = picture->height;
+    il::PagePlan plan;
+    plan.page = buffer;
+    plan.width = static_cast<int>(width);
+    plan.height = static_cast<int>(height);
+    plan.turn = paperRotate;
+    int pw = paperRotate ? plan.height : plan.width;
+    int ph = paperRotate ? plan.width : plan.height;
     if (resolutionMode == 2 && ResizableTo(pw / 2, ph)) {
-        stages[1].reset(new il::CubicRows(picture, 0, ph, pw / 2, ph));
+        plan.modeWidth = pw / 2;
+        plan.modeHeight = ph;
     } else if (resolutionMode == 1 && paperRotate && static_cast<int64_t>(ph) * 2 <= INT32_MAX &&
                ResizableTo(pw / 2, ph * 2)) {
-        stages[1].reset(new il::CubicRows(picture, 0, ph, pw / 2, ph * 2));
+        plan.modeWidth = pw / 2;
+        plan.modeHeight = ph * 2;
     }
-    if (stages[1]) picture = stages[1].get();
+    if (plan.modeWidth > 0) {
+        pw = plan.modeWidth;
+        ph = plan.modeHeight;
+    }
 
     const float s = border ? BorderScale() : 0.0f;
     if (s > 0.0f) {
-        const int bw = static_cast<int>(static_cast<float>(picture->width) * s);
-        const int bh = static_cast<int>(static_cast<float>(picture->height) * s);
+        const int bw = static_cast<int>(static_cast<float>(pw) * s);
+        const int bh = static_cast<int>(static_cast<float>(ph) * s);
         if (bw > 0 && bh > 0) {
             size_t bytes = 0;
             if (!il::Product(il::RowBytes(bw, 24), bh, &bytes)) {
                 GlobalFree(buffer);
                 return nullptr;
             }
-            stages[2].reset(new il::StripRows(picture, kStripRows, s, bw, bh));
-            picture = stages[2].get();
+            plan.borderScale = s;
+            plan.borderWidth = bw;
+            plan.borderHeight = bh;
+            plan.stripRows = kStripRows;
         }
     }
-    _tagBITMAPHANDLE* result = FinishPicture(picture);
+    _tagBITMAPHANDLE* result = FinishPicture(&plan);
     GlobalFree(buffer);
     return result;
 }

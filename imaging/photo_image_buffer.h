@@ -9,7 +9,7 @@
 #include "media_buffer_info.h"
 
 namespace il {
-class RowSource;
+struct PagePlan;
 }
 
 class PhotoImageBuffer {
@@ -48,12 +48,15 @@ public:
     int32_t brightnessR, brightnessG, brightnessB;
     int32_t contrastR, contrastG, contrastB;
     int32_t saturation;
+    // Threads that share a page's rows (1 or 2); bytes do not depend on it.
+    int threads;
 
 private:
     // The scale that fits the picture inside the sheet's borders, or 0 when
     // there is no border to keep.
     float BorderScale() const;
-    // Tone curves, sharpening and saturation of every row of `picture` into
-    // a new result record; null only when memory ran out.
-    _tagBITMAPHANDLE* FinishPicture(il::RowSource* picture);
+    // Tone curves, sharpening and saturation of every row of the planned
+    // picture into a new result record (without pixels for a null plan);
+    // null only when memory ran out.
+    _tagBITMAPHANDLE* FinishPicture(const il::PagePlan* plan);
 };

@@ -107,4 +107,23 @@ const unsigned char* StripRows::Row(int y)
     return white_.data();
 }
 
+Chain::Chain(const PagePlan& plan)
+{
+    if (plan.turn) {
+        stages_[0].reset(new TurnedRows(plan.page, plan.width, plan.height));
+    } else {
+        const int64_t pitch = (int64_t{plan.width} * 24 + 31) / 32 * 4;
+        stages_[0].reset(new BufferRows(plan.page, plan.width, plan.height, pitch));
+    }
+    top_ = stages_[0].get();
+    if (plan.modeWidth > 0) {
+        stages_[1].reset(new CubicRows(top_, 0, top_->height, plan.modeWidth, plan.modeHeight));
+        top_ = stages_[1].get();
+    }
+    if (plan.borderScale > 0.0f) {
+        stages_[2].reset(new StripRows(top_, plan.stripRows, plan.borderScale, plan.borderWidth, plan.borderHeight));
+        top_ = stages_[2].get();
+    }
+}
+
 }  // namespace il

@@ -87,4 +87,28 @@ private:
     std::vector<unsigned char> white_;
 };
 
+// How a page becomes the picture to finish: the page's rows, whether it is
+// turned, the resolution mode's new size (0 x 0 for none) and the border
+// canvas (scale 0 for none). Several chains can be made from one plan, so
+// that threads can each stream their own band of rows.
+struct PagePlan {
+    const unsigned char* page = nullptr;
+    int width = 0, height = 0;
+    bool turn = false;
+    int modeWidth = 0, modeHeight = 0;
+    float borderScale = 0.0f;
+    int borderWidth = 0, borderHeight = 0;
+    int stripRows = 0;
+};
+
+class Chain {
+public:
+    explicit Chain(const PagePlan& plan);
+    RowSource* Top() { return top_; }
+
+private:
+    std::unique_ptr<RowSource> stages_[3];
+    RowSource* top_ = nullptr;
+};
+
 }  // namespace il
