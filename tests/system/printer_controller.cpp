@@ -1,0 +1,90 @@
+// Owns the emulated USB bus for the whole-system test and takes its orders
+// line by line on standard input, so the test script can plug, inspect and
+// unplug a printer at the moments it chooses. Runs under umockdev-wrapper;
+// other programs reach the bus with the LD_PRELOAD and UMOCKDEV_DIR it
+// prints first ("env LD_PRELOAD=... UMOCKDEV_DIR=...").
+//
+//   plug SERIAL MEDIA_REPLY COUNTER   a ZR printer with a bound kernel driver
+//   counter                           the counter the printer would report
+//   save-job PATH                     the print job bytes it received
+//   queries-in-job                    query records (STATUS, INFO, MNT_RD) that
+//                                     arrived between the job's first and last record
+//   unplug
+//   quit
+// Every order is answered by one line "done <answer>".
+#include "emulated_bus.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+bool IsJobRecord(const zrsim::ReceivedRecord& r)
+{
+    return r.name == "IMAGE" || r.name == "CNTRL";
+}
+
+// Anyone asking the printer something while a job is being sent breaks into
+// the job's records.
+int QueriesInJob(const std::vector<zrsim::ReceivedRecord>& records)
+{
+    size_t first = records.size(), last = 0;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (IsJobRecord(records[i])) {
+            first = std::min(first, i);
+            last = i;
+        }
+    }
+    int queries = 0;
+    for (size_t i = first; i < last; ++i)
+        queries += IsJobRecord(records[i]) ? 0 : 1;
+    return queries;
+}
+
+}  // namespace
+
+int main()
+{
+    if (!zrsim::EmulatedBus::Available()) {
+        fprintf(stderr, "run me under umockdev-wrapper\n");
+        return 2;
+    }
+    zrsim::EmulatedBus bus;
+    printf("env LD_PRELOAD=%s UMOCKDEV_DIR=%s\n", getenv("LD_PRELOAD"), getenv("UMOCKDEV_DIR"));
+    fflush(stdout);
+    int id = -1;
+    for (std::string line; std::getline(std::cin, line);) {
+        std::istringstream words(line);
+        std::string verb, answer = "ok";
+        words >> verb;
+        if (verb == "plug") {
+            zrsim::PrinterState state;
+            words >> state.serial >> state.mediaReply >> state.counter;
+            zrsim::DeviceOptions options;
+            options.kernelDriverBound = true;
+            id = bus.Plug(std::make_shared<zrsim::ZrPrinterModel>(state), options);
+        } else if (verb == "counter" && id > 0) {
+            answer = std::to_string(bus.Model(id)->State().counter);
+        } else if (verb == "save-job" && id > 0) {
+            std::string path;
+            words >> path;
+            std::ofstream(path, std::ios::binary) << bus.Model(id)->JobBytes();
+        } else if (verb == "queries-in-job" && id > 0) {
+            answer = std::to_string(QueriesInJob(bus.Model(id)->Records()));
+        } else if (verb == "unplug" && id > 0) {
+            bus.Unplug(id);
+        } else if (verb == "quit") {
+            printf("done ok\n");
+            return 0;
+        } else {
+            answer = "error: " + line;
+        }
+        printf("done %s\n", answer.c_str());
+        fflush(stdout);
+    }
+    return 0;
+}
