@@ -56,6 +56,21 @@ std::vector<unsigned char> ReadFd(int fd)
     _exit(127);
 }
 
+// A checkout or build tree that lies under /tmp would vanish under the
+// private tmpfs: bind its top folder back in from the /tmp that was there.
+void CarryBack(int oldTmp, const std::string& path)
+{
+    if (path.compare(0, 5, "/tmp/") != 0)
+        return;
+    const std::string top = path.substr(5, path.find('/', 5) - 5);
+    const std::string target = "/tmp/" + top;
+    if (top.empty() || access(target.c_str(), F_OK) == 0)
+        return;
+    const std::string source = "/proc/self/fd/" + std::to_string(oldTmp) + "/" + top;
+    if (mkdir(target.c_str(), 0755) != 0 || mount(source.c_str(), target.c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0)
+        ChildFail("carry back");
+}
+
 }  // namespace
 
 FilterProcess::FilterProcess(const FilterCall& call)
@@ -74,8 +89,13 @@ FilterProcess::FilterProcess(const FilterCall& call)
         ChildFail("unshare");
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
         ChildFail("mount private");
+    const int oldTmp = open("/tmp", O_PATH | O_DIRECTORY);
     if (mount("tmpfs", "/tmp", "tmpfs", 0, "size=16m,mode=1777") != 0)
         ChildFail("mount tmpfs");
+    CarryBack(oldTmp, KZR_TEST_WORK_DIR);
+    CarryBack(oldTmp, KZR_FILTER_BIN);
+    for (const std::string& a : call.args)
+        CarryBack(oldTmp, a);
     if (call.jobFile && !call.args.empty()) {
         FILE* f = fopen(("/tmp/Print_" + call.args[0] + ".log").c_str(), "w");
         if (f == nullptr)

@@ -12,7 +12,8 @@ kzr_private_tmp() {
       echo "this test needs root for a private /tmp (unshare -m)" >&2
       exit 1
     fi
-    KZR_PRIVATE_TMP=1 exec unshare -m --propagation private "$BASH" "$@"
+    # The shared wrapper also carries a checkout or build tree that lies
+    # under /tmp into the private one.
+    KZR_PRIVATE_TMP=1 exec sh "$(dirname "${BASH_SOURCE[0]}")/../../private_tmp.sh" "$BASH" "$@"
   fi
-  mount -t tmpfs -o mode=1777 kzr-tmp /tmp
 }
