@@ -14,6 +14,8 @@
 //   sleep SECONDS
 //   save-job NAME PATH         write the bytes NAME received as a print job
 //   wait                       wait for PROGRAM to end
+//   report                     print "report: opens=N requests=M serialised=yes"
+//                              (or "serialised=no: <why>") for soaks
 // When the script ends the rig stops PROGRAM (SIGTERM) and exits with its
 // status (0 when the SIGTERM ended it).
 #include "emulated_bus.h"
@@ -22,6 +24,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -107,6 +110,14 @@ struct Rig {
             Start();
             waitpid(child, &childStatus, 0);
             child = -1;
+        } else if (verb == "report") {
+            const std::vector<zrsim::AccessEntry> log = bus.Log();
+            const auto opens = std::count_if(log.begin(), log.end(),
+                [](const zrsim::AccessEntry& e) { return e.kind == zrsim::AccessEntry::Open; });
+            const std::string violation = bus.SerialisationViolation();
+            printf("report: opens=%ld requests=%zu serialised=%s\n", static_cast<long>(opens), log.size(),
+                violation.empty() ? "yes" : ("no: " + violation).c_str());
+            fflush(stdout);
         } else if (verb == "plug") {
             PrinterState state;
             zrsim::DeviceOptions options;
@@ -128,6 +139,10 @@ struct Rig {
                 return false;
             if (verb == "unplug") {
                 bus.Unplug(it->second);
+                // A pulled-out printer's access has ended for the serialisation
+                // check: its interface is never released, and the emulation's
+                // own notice of the closed device arrives at a later moment.
+                bus.Record(it->second, zrsim::AccessEntry::Vanish);
             } else if (verb == "save-job") {
                 if (pairs.empty())
                     return false;
