@@ -7,7 +7,6 @@
 #include "il_internal.h"
 #include "row_stream.h"
 
-
 extern "C" int IL_SizeBitmap(_tagBITMAPHANDLE* bitmap, int newWidth, int newHeight, int method)
 {
     if (bitmap == nullptr || bitmap->pixels == nullptr || !il::Usable24(bitmap)) return IL_ERR_INVALID;
@@ -16,6 +15,8 @@ extern "C" int IL_SizeBitmap(_tagBITMAPHANDLE* bitmap, int newWidth, int newHeig
     const int64_t newPitch = il::RowBytes(newWidth, 24);
     size_t newBytes = 0;
     if (!il::FitsInt32(newPitch) || !il::Product(newPitch, newHeight, &newBytes)) return IL_ERR_INVALID;
+    // Sizes whose whole-picture working buffer of doubles could not be
+    // described are still refused, so callers see the same results.
     size_t workCells = 0;
     size_t workBytes = 0;
     if (!il::Product(bitmap->height, static_cast<int64_t>(newWidth) * 3, &workCells) ||
