@@ -5,6 +5,7 @@
 #include <sys/ioctl.h>
 #include <linux/usbdevice_fs.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstddef>
@@ -395,10 +396,10 @@ int EmulatedBus::Plug(std::shared_ptr<ZrPrinterModel> model, DeviceOptions optio
     int id;
     {
         std::lock_guard<std::mutex> hold(lock);
-        id = nextDevnum++;
+        id = nextId++;
         device->bus = this;
         device->id = id;
-        device->devnum = id;
+        device->devnum = NextAddress(id);
         device->model = std::move(model);
         device->options = options;
         device->driverBound = options.kernelDriverBound;
@@ -407,8 +408,14 @@ int EmulatedBus::Plug(std::shared_ptr<ZrPrinterModel> model, DeviceOptions optio
     char text[64];
     snprintf(text, sizeof text, "%d-%d", kBus, id);
     device->sysname = text;
-    snprintf(text, sizeof text, "/dev/bus/usb/%03d/%03d", kBus, id);
+    snprintf(text, sizeof text, "/dev/bus/usb/%03d/%03d", kBus, device->devnum);
     device->devnode = text;
+    // An address comes back only long after its last device left; that
+    // device's request handler still sits on the node, and the testbed
+    // keeps its /sys/dev/char link when it removes a device.
+    umockdev_testbed_detach_ioctl(testbed, device->devnode.c_str(), nullptr);
+    const int minor = (kBus - 1) * 128 + device->devnum - 1;
+    unlink((root + "/sys/dev/char/189:" + std::to_string(minor)).c_str());
 
     // umockdev announces the device as soon as it is added, so its
     // descriptors, node and request handler must exist before.
@@ -425,10 +432,10 @@ int EmulatedBus::Plug(std::shared_ptr<ZrPrinterModel> model, DeviceOptions optio
 
     char busnum[16], devnum[16], dev[32], busnum3[16], devnum3[16];
     snprintf(busnum, sizeof busnum, "%d\n", kBus);
-    snprintf(devnum, sizeof devnum, "%d\n", id);
-    snprintf(dev, sizeof dev, "189:%d\n", (kBus - 1) * 128 + id - 1);
+    snprintf(devnum, sizeof devnum, "%d\n", device->devnum);
+    snprintf(dev, sizeof dev, "189:%d\n", minor);
     snprintf(busnum3, sizeof busnum3, "%03d", kBus);
-    snprintf(devnum3, sizeof devnum3, "%03d", id);
+    snprintf(devnum3, sizeof devnum3, "%03d", device->devnum);
     char* syspath = umockdev_testbed_add_device(testbed, "usb", device->sysname.c_str(), nullptr,
         "busnum", busnum, "devnum", devnum, "dev", dev, "speed", "480\n", "bConfigurationValue", "1\n",
         nullptr,
@@ -458,6 +465,24 @@ void EmulatedBus::Unplug(int id)
     }
     umockdev_testbed_uevent(testbed, d->syspath.c_str(), "remove");
     umockdev_testbed_remove_device(testbed, d->syspath.c_str());
+    std::lock_guard<std::mutex> hold(lock);
+    auto owner = addressOwner.find(d->devnum);
+    if (owner != addressOwner.end() && owner->second == id)
+        addressOwner.erase(owner);
+}
+
+// Called with the lock held. Device numbers are a byte on the bus (and to
+// libusb, which ignores a device whose number does not fit), so they must
+// be reused; like the kernel, the next free one after the last given.
+int EmulatedBus::NextAddress(int id)
+{
+    for (int tried = 0; tried < 126; ++tried) {
+        const int address = nextDevnum;
+        nextDevnum = nextDevnum >= 127 ? 2 : nextDevnum + 1;
+        if (addressOwner.emplace(address, id).second)
+            return address;
+    }
+    return -1;
 }
 
 void EmulatedBus::WatchUnplugRequests()

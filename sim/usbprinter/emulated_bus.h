@@ -70,13 +70,18 @@ public:
 
 private:
     void WatchUnplugRequests();
+    int NextAddress(int id);
 
     UMockdevTestbed* testbed = nullptr;
     std::string root;
     mutable std::mutex lock;
     std::map<int, std::unique_ptr<EmulatedDevice>> devices;
     std::vector<AccessEntry> log;
+    int nextId = 2;
+    // Bus addresses as the kernel hands them out: 2..127 (1 is the root
+    // hub), the next free one after the last given, wrapping round.
     int nextDevnum = 2;
+    std::map<int, int> addressOwner;  // address -> id of the device at it
     std::atomic<bool> stopping{false};
     std::thread watcher;
 };
