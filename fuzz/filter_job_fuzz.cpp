@@ -7,7 +7,7 @@
 #include "fuzz_input.h"
 #include "memory_file.h"
 #include "raster_scan.h"
-#include "stream_inspect.h"
+#include "stream_check.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

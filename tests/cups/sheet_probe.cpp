@@ -8,7 +8,7 @@
 //   kzr_sheet_probe STREAM  ->  "print N: box X0-X1 Y0-Y1 blank K mean R G B"
 // per sheet (rows counted from the sheet's top, as printed). Exit 1 when the stream
 // is not a sound job stream.
-#include "stream_inspect.h"
+#include "stream_check.h"
 
 #include <cstdio>
 #include <fstream>

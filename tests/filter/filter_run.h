@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "stream_inspect.h"
+#include "stream_check.h"
 
 struct FilterCall {
     std::vector<std::string> args;          // argv[1..]; argv[0] is the queue name

@@ -1,4 +1,4 @@
-#include "stream_inspect.h"
+#include "stream_check.h"
 
 #include <cstdarg>
 #include <cstdio>

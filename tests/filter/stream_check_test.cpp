@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "filter_fixtures.h"
-#include "stream_inspect.h"
+#include "stream_check.h"
 
 namespace {
 

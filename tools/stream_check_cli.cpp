@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "stream_inspect.h"
+#include "stream_check.h"
 
 namespace {
 
