@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "il_bitmap.h"
+
 namespace {
 
 // The header's enumerated fields arrive as raw 32-bit words from whatever
@@ -73,6 +75,8 @@ PageRead ReadPage(cups_raster_t* raster, const cups_page_header2_t& header,
         free(line);
         return PageRead::NoMemory;
     }
+    // Every row is about to be written: fault the pages in at once.
+    PrefaultMemory(buffer, height * stride);
     PageRead result = PageRead::Complete;
     for (size_t y = 0; y < height; ++y) {
         const bool read = cupsRasterReadPixels(raster, line, header.cupsBytesPerLine) == header.cupsBytesPerLine;

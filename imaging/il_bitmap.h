@@ -47,6 +47,9 @@ void GlobalUnlock(void* handle);
 void GlobalFree(void* handle);
 void CopyMemory(void* destination, const void* source, size_t bytes);
 void ZeroMemory(void* destination, size_t bytes);
+// Makes a large block's pages present in one call before it is filled (see
+// il_memory.cpp); blocks under 1 MiB are left alone.
+void PrefaultMemory(void* block, size_t bytes);
 // (a x b) / c in 64 bits, truncated toward zero; c must not be 0.
 int MulDiv(int a, int b, int c);
 

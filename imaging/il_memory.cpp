@@ -34,10 +34,14 @@ void Prefault(void* block, size_t bytes)
 
 extern "C" {
 
+void PrefaultMemory(void* block, size_t bytes)
+{
+    if (block != nullptr && bytes >= kPrefaultFrom) Prefault(block, bytes);
+}
 void* GlobalAlloc(unsigned, size_t bytes)
 {
     void* block = std::malloc(bytes);
-    if (block != nullptr && bytes >= kPrefaultFrom) Prefault(block, bytes);
+    PrefaultMemory(block, bytes);
     return block;
 }
 void* GlobalLock(void* handle) { return handle; }

@@ -158,6 +158,9 @@ _tagBITMAPHANDLE* PhotoImageBuffer::FinishPicture(const il::PagePlan* plan)
     f.chroma = adjust ? saturation : 0;
     f.saturate = f.chroma >= -1000 && f.chroma <= 1000;
     const double k = f.sharpen ? il::SharpenStrength(sharpness) : 0.0;
+    // At strength 0 every neighbour weighs -0.0 and the centre 1, so each sum
+    // is the centre byte itself: the filter leaves the picture as it is.
+    if (k == 0.0) f.sharpen = false;
     const double centre = 8 * k / 9 + 1;
     const double neighbour = -k / 9;
     for (auto& row : f.weight) row[0] = row[1] = row[2] = neighbour;
