@@ -7,6 +7,8 @@
 
 #include <unistd.h>
 
+#include <cstring>
+
 namespace {
 
 thdata* FindRecord(libusb_device* device, thdata* current)
@@ -59,6 +61,34 @@ void Access(thdata* r, libusb_device* device)
     pthread_mutex_unlock(&usb_openclose_mutex);
 }
 
+// True when another record, not departed, already read the same serial: the
+// printer came back before its old thread noticed it had left.
+bool ServedByAnotherRecord(const thdata* gone)
+{
+    bool served = false;
+    pthread_mutex_lock(&m);
+    for (const thdata* r : thDevData) {
+        if (r != gone && !r->bDetached.load() && r->bSerialOk && strcmp(r->serialNo, gone->serialNo) == 0) {
+            served = true;
+            break;
+        }
+    }
+    pthread_mutex_unlock(&m);
+    return served;
+}
+
+// The departed printer's file gets the offline form, unless the printer is
+// already back under a new record whose file must not be overwritten. The
+// USB lock orders this check with the new record's serial read and first
+// file, which happen inside one USB access.
+void LeaveOffline(const thdata* gone)
+{
+    pthread_mutex_lock(&usb_openclose_mutex);
+    if (!gone->bSerialOk || !ServedByAnotherRecord(gone))
+        WriteFile(gone->serialNo);
+    pthread_mutex_unlock(&usb_openclose_mutex);
+}
+
 }  // namespace
 
 void* thread_function(void* arg)
@@ -72,7 +102,7 @@ void* thread_function(void* arg)
             current = FindRecord(device, current);
         }
         if (current->bDetached.load()) {
-            WriteFile(current->serialNo);
+            LeaveOffline(current);
             return nullptr;
         }
         if (current->bSerialOk)

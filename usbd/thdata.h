@@ -29,7 +29,9 @@ struct thdata {
     bool bCountRefresh = false;
 };
 
-// Guards thDevData. Never held together with usb_openclose_mutex.
+// Guards thDevData. May be taken while usb_openclose_mutex is held (hotplug
+// callbacks run inside transfers; a departing thread checks the registry),
+// never the other way round.
 extern pthread_mutex_t m;
 // Held by a monitor thread for one whole USB access, so the daemon talks to
 // one printer at a time.

@@ -3,6 +3,7 @@
 // information file writer. Runs in a private /tmp.
 #include "control_files.h"
 #include "info_file.h"
+#include "monitor_thread.h"
 #include "queue_registration.h"
 #include "serial_number.h"
 
@@ -14,6 +15,7 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <deque>
 #include <fstream>
 #include <sstream>
@@ -214,6 +216,37 @@ TEST_F(TmpFiles, ControlFileScan)
     EXPECT_EQ(fileCheck(&r), 1);
     EXPECT_FALSE(r.bCountRefresh);  // lasts one scan
     unlink("/tmp/ZR_A1_UTIL");
+}
+
+TEST_F(TmpFiles, DepartedThreadLeavesTheReturnedPrintersFileAlone)
+{
+    // A1 was pulled and plugged in again; its new record has read the serial
+    // and written the file before the old thread noticed the departure.
+    // Records are matched by device address only, so stand-in addresses do.
+    thdata back, gone;
+    back.device = reinterpret_cast<libusb_device*>(0x1000);
+    gone.device = reinterpret_cast<libusb_device*>(0x2000);
+    for (thdata* r : {&back, &gone}) {
+        strcpy(r->serialNo, "A1");
+        r->bSerialOk = true;
+    }
+    gone.bDetached.store(true);
+    thDevData = {&back, &gone};
+    const std::string current = "#PRINTER_INFORMATION\nMODEL=\"ZR\"\n";
+    std::ofstream("/tmp/ZR_A1.log") << current;
+    thread_function(&gone);
+    EXPECT_EQ(Slurp("/tmp/ZR_A1.log"), current);
+
+    // A different serial, or none live any more: the offline form is written.
+    strcpy(back.serialNo, "A12");
+    thread_function(&gone);
+    EXPECT_NE(Slurp("/tmp/ZR_A1.log").find("PRINTER_STATUS=\"99999\""), std::string::npos);
+    strcpy(back.serialNo, "A1");
+    std::ofstream("/tmp/ZR_A1.log") << current;
+    back.bDetached.store(true);
+    thread_function(&gone);
+    EXPECT_NE(Slurp("/tmp/ZR_A1.log").find("PRINTER_STATUS=\"99999\""), std::string::npos);
+    thDevData.clear();
 }
 
 TEST_F(TmpFiles, OfflineFormAndWhatTheWriterRefuses)
