@@ -59,4 +59,12 @@ private:
     // picture into a new result record (without pixels for a null plan);
     // null only when memory ran out.
     _tagBITMAPHANDLE* FinishPicture(const il::PagePlan* plan);
+
+    struct Placement {
+        int64_t firstRow;
+        int rows, columns, left;
+    };
+    Placement Place(const DeviceMediaBufferInfo& sheet, int k, const _tagBITMAPHANDLE& plane) const;
+    void FillWhiteAround(unsigned char* image, int64_t pitch, int64_t height, const DeviceMediaBufferInfo& sheet,
+                         int layouts) const;
 };

@@ -1,8 +1,11 @@
 // The sheet's colour plane records: a command header followed by a Windows
 // BMP file with an 8-bit grey palette, one record per plane, each built in
 // one buffer and written with one call.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "il_internal.h"
 #include "photo_image_buffer.h"
@@ -51,6 +54,55 @@ void FillHeader(unsigned char* r, int64_t imageBytes, const DeviceMediaBufferInf
 
 }  // namespace
 
+// Where slot k's picture lands on the sheet: its first row (rows may fall
+// outside the sheet and are then skipped), how many rows and columns, and
+// the first column. No rows for a slot without pixels.
+PhotoImageBuffer::Placement PhotoImageBuffer::Place(const DeviceMediaBufferInfo& sheet, int k,
+                                                    const _tagBITMAPHANDLE& plane) const
+{
+    Placement at{};
+    if (plane.pixels == nullptr) return at;
+    at.rows = sheet.pictureLengthDots < plane.height ? sheet.pictureLengthDots : plane.height;
+    at.columns = sheet.headWidth < plane.width ? sheet.headWidth : plane.width;
+    at.left = (sheet.headWidth - at.columns) / 2;
+    // Pictures follow one another at the single-picture sheet length plus
+    // the sheet's gap.
+    const int64_t base = (static_cast<int64_t>(sheet.gapDots) + media.pageLengthDots) * k;
+    at.firstRow = base + (sheet.pictureLengthDots - at.rows) / 2;
+    if (at.rows < 0) at.rows = 0;
+    return at;
+}
+
+// The first plane's pictures overwrite their own places before anything is
+// sent, so only the bytes around them need the white fill.
+void PhotoImageBuffer::FillWhiteAround(unsigned char* image, int64_t pitch, int64_t height,
+                                       const DeviceMediaBufferInfo& sheet, int layouts) const
+{
+    std::vector<Placement> placed;
+    for (int k = 0; k < layouts; ++k) {
+        const Placement at = Place(sheet, k, planes[k][0]);
+        if (at.rows > 0 && at.columns > 0) placed.push_back(at);
+    }
+    for (int64_t row = 0; row < height; ++row) {
+        unsigned char* line = image + row * pitch;
+        // Covered column ranges of this row, in order.
+        std::pair<int64_t, int64_t> spans[3];
+        int count = 0;
+        for (const Placement& at : placed) {
+            if (row >= at.firstRow && row < at.firstRow + at.rows) spans[count++] = {at.left, at.left + at.columns};
+        }
+        for (int i = 1; i < count; ++i) {
+            for (int j = i; j > 0 && spans[j] < spans[j - 1]; --j) std::swap(spans[j], spans[j - 1]);
+        }
+        int64_t from = 0;
+        for (int i = 0; i < count; ++i) {
+            if (spans[i].first > from) std::memset(line + from, 255, static_cast<size_t>(spans[i].first - from));
+            from = std::max(from, spans[i].second);
+        }
+        if (pitch > from) std::memset(line + from, 255, static_cast<size_t>(pitch - from));
+    }
+}
+
 int PhotoImageBuffer::Send(CommandSink* entry, DeviceMediaBufferInfo* sheet)
 {
     if (entry == nullptr || sheet == nullptr || sheet->headWidth <= 0 || sheet->pageLengthDots <= 0) return 3;
@@ -67,29 +119,23 @@ int PhotoImageBuffer::Send(CommandSink* entry, DeviceMediaBufferInfo* sheet)
 
     FillHeader(record, imageBytes, *sheet);
     unsigned char* image = record + kPixelOffset;
+    const int layouts = sheet->layoutCount < 0 ? 0 : (sheet->layoutCount > 3 ? 3 : sheet->layoutCount);
     // White wherever no picture lands; every plane places its pictures at
     // the same positions, so one fill serves all three.
-    std::memset(image, 255, static_cast<size_t>(imageBytes));
+    FillWhiteAround(image, pitch, height, *sheet, layouts);
 
     static const char* const kNames[3] = {"YPLANE", "MPLANE", "CPLANE"};
-    const int layouts = sheet->layoutCount < 0 ? 0 : (sheet->layoutCount > 3 ? 3 : sheet->layoutCount);
     for (int p = 0; p < 3; ++p) {
         std::memcpy(record + 8, kNames[p], 6);
         for (int k = 0; k < layouts; ++k) {
+            const Placement at = Place(*sheet, k, planes[k][p]);
+            if (at.rows == 0) continue;
             const _tagBITMAPHANDLE& plane = planes[k][p];
-            if (plane.pixels == nullptr) continue;
-            const int rows = sheet->pictureLengthDots < plane.height ? sheet->pictureLengthDots : plane.height;
-            const int top = (sheet->pictureLengthDots - rows) / 2;
-            const int columns = sheet->headWidth < plane.width ? sheet->headWidth : plane.width;
-            const int left = (sheet->headWidth - columns) / 2;
-            // Pictures follow one another at the single-picture sheet length
-            // plus the sheet's gap.
-            const int64_t base = (static_cast<int64_t>(sheet->gapDots) + media.pageLengthDots) * k;
-            for (int i = 0; i < rows; ++i) {
-                const int64_t row = base + top + i;
+            for (int i = 0; i < at.rows; ++i) {
+                const int64_t row = at.firstRow + i;
                 if (row < 0 || row >= height) continue;
-                std::memcpy(image + row * pitch + left, plane.pixels + static_cast<int64_t>(i) * plane.rowBytes,
-                            static_cast<size_t>(columns));
+                std::memcpy(image + row * pitch + at.left, plane.pixels + static_cast<int64_t>(i) * plane.rowBytes,
+                            static_cast<size_t>(at.columns));
             }
         }
         if (entry->SetCommand(reinterpret_cast<char*>(record), static_cast<unsigned long>(recordBytes)) == 0) {
