@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #include "il_internal.h"
 #include "photo_image_buffer.h"
@@ -56,7 +55,7 @@ void FillHeader(unsigned char* r, int64_t imageBytes, const DeviceMediaBufferInf
 
 // Where slot k's picture lands on the sheet: its first row (rows may fall
 // outside the sheet and are then skipped), how many rows and columns, and
-// the first column. No rows for a slot without pixels.
+// the first column. No rows for a slot without pixels or of no size.
 PhotoImageBuffer::Placement PhotoImageBuffer::Place(const DeviceMediaBufferInfo& sheet, int k,
                                                     const _tagBITMAPHANDLE& plane) const
 {
@@ -64,12 +63,12 @@ PhotoImageBuffer::Placement PhotoImageBuffer::Place(const DeviceMediaBufferInfo&
     if (plane.pixels == nullptr) return at;
     at.rows = sheet.pictureLengthDots < plane.height ? sheet.pictureLengthDots : plane.height;
     at.columns = sheet.headWidth < plane.width ? sheet.headWidth : plane.width;
+    if (at.rows <= 0 || at.columns <= 0) return Placement{};
     at.left = (sheet.headWidth - at.columns) / 2;
     // Pictures follow one another at the single-picture sheet length plus
     // the sheet's gap.
     const int64_t base = (static_cast<int64_t>(sheet.gapDots) + media.pageLengthDots) * k;
     at.firstRow = base + (sheet.pictureLengthDots - at.rows) / 2;
-    if (at.rows < 0) at.rows = 0;
     return at;
 }
 
@@ -78,17 +77,15 @@ PhotoImageBuffer::Placement PhotoImageBuffer::Place(const DeviceMediaBufferInfo&
 void PhotoImageBuffer::FillWhiteAround(unsigned char* image, int64_t pitch, int64_t height,
                                        const DeviceMediaBufferInfo& sheet, int layouts) const
 {
-    std::vector<Placement> placed;
-    for (int k = 0; k < layouts; ++k) {
-        const Placement at = Place(sheet, k, planes[k][0]);
-        if (at.rows > 0 && at.columns > 0) placed.push_back(at);
-    }
+    Placement placed[3];
+    for (int k = 0; k < layouts; ++k) placed[k] = Place(sheet, k, planes[k][0]);
     for (int64_t row = 0; row < height; ++row) {
         unsigned char* line = image + row * pitch;
         // Covered column ranges of this row, in order.
         std::pair<int64_t, int64_t> spans[3];
         int count = 0;
-        for (const Placement& at : placed) {
+        for (int k = 0; k < layouts; ++k) {
+            const Placement& at = placed[k];
             if (row >= at.firstRow && row < at.firstRow + at.rows) spans[count++] = {at.left, at.left + at.columns};
         }
         for (int i = 1; i < count; ++i) {

@@ -84,7 +84,7 @@ bool ServedByAnotherRecord(const thdata* gone)
 void LeaveOffline(const thdata* gone)
 {
     pthread_mutex_lock(&usb_openclose_mutex);
-    if (!gone->bSerialOk || !ServedByAnotherRecord(gone))
+    if (!ServedByAnotherRecord(gone))
         WriteFile(gone->serialNo);
     pthread_mutex_unlock(&usb_openclose_mutex);
 }
