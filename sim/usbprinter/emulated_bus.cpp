@@ -21,13 +21,23 @@ namespace {
 
 constexpr int kBus = 1;
 
-// One submitted URB, kept until the host reaps it.
+// One submitted URB, kept until the host reaps it. Like the kernel's usbfs,
+// a URB belongs to the open file that submitted it: only that file reaps or
+// discards it, so two programs with the printer open never see each
+// other's transfers.
 struct Urb {
+    UMockdevIoctlClient* owner = nullptr;
     UMockdevIoctlData* data = nullptr;  // the client's usbdevfs_urb
     bool done = false;
     int status = 0;
     int actual = 0;
 };
+
+void Release(Urb& u)
+{
+    g_object_unref(u.data);
+    g_object_unref(u.owner);
+}
 
 std::string Descriptors(const DeviceOptions& o)
 {
@@ -77,6 +87,9 @@ struct EmulatedDevice {
     bool gone = false;
     bool unplugHandled = false;
     std::deque<Urb> urbs;
+    // The open file holding interface 0, as usbfs keeps it: one holder at a
+    // time, another file's claim is refused with EBUSY.
+    UMockdevIoctlClient* claimant = nullptr;
     int opens = 0;
 
     gboolean Handle(UMockdevIoctlClient* client);
@@ -84,6 +97,9 @@ struct EmulatedDevice {
     void Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
     void Discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
     bool Progress(Urb& urb);
+    void ClaimOrRelease(UMockdevIoctlClient* client, bool claim, unsigned int interface);
+    // Drops what `client` holds, or with nullptr what closed files hold.
+    void Forget(UMockdevIoctlClient* client);
     void GoneNow();
 };
 
@@ -94,9 +110,13 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer user)
     return static_cast<EmulatedDevice*>(user)->Handle(client);
 }
 
-void OnVanished(UMockdevIoctlBase*, UMockdevIoctlClient*, gpointer user)
+void OnVanished(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer user)
 {
     auto* d = static_cast<EmulatedDevice*>(user);
+    {
+        std::lock_guard<std::mutex> hold(d->lock);
+        d->Forget(client);
+    }
     d->bus->Record(d->id, AccessEntry::Vanish);
 }
 
@@ -122,6 +142,7 @@ void EmulatedDevice::GoneNow()
 gboolean EmulatedDevice::Handle(UMockdevIoctlClient* client)
 {
     std::lock_guard<std::mutex> hold(lock);
+    Forget(nullptr);
     const gulong request = umockdev_ioctl_client_get_request(client);
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
     if (!gone && model->UnplugRequested())
@@ -207,12 +228,7 @@ gboolean EmulatedDevice::Handle(UMockdevIoctlClient* client)
         }
         const unsigned int interface = *reinterpret_cast<unsigned int*>(d->data);
         g_object_unref(d);
-        if (interface != 0)
-            umockdev_ioctl_client_complete(client, -1, EINVAL);
-        else if (claim && driverBound)
-            umockdev_ioctl_client_complete(client, -1, EBUSY);
-        else
-            umockdev_ioctl_client_complete(client, 0, 0);
+        ClaimOrRelease(client, claim, interface);
         return TRUE;
     }
     case USBDEVFS_SUBMITURB:
@@ -268,6 +284,7 @@ void EmulatedDevice::Submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
         umockdev_ioctl_client_complete(client, -1, EINVAL);
         return;
     }
+    u.owner = static_cast<UMockdevIoctlClient*>(g_object_ref(client));
     urbs.push_back(u);
     umockdev_ioctl_client_complete(client, 0, 0);
 }
@@ -317,7 +334,7 @@ bool EmulatedDevice::Progress(Urb& u)
 void EmulatedDevice::Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
 {
     for (auto it = urbs.begin(); it != urbs.end(); ++it) {
-        if (!Progress(*it))
+        if (it->owner != client || !Progress(*it))
             continue;
         Urb u = *it;
         urbs.erase(it);
@@ -328,24 +345,64 @@ void EmulatedDevice::Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
         UMockdevIoctlData* slot = umockdev_ioctl_data_resolve(arg, 0, sizeof(void*), &error);
         if (slot == nullptr) {
             g_clear_error(&error);
-            g_object_unref(u.data);
+            Release(u);
             umockdev_ioctl_client_complete(client, -1, EFAULT);
             return;
         }
         umockdev_ioctl_data_set_ptr(slot, 0, u.data);
         umockdev_ioctl_client_complete(client, 0, 0);
         g_object_unref(slot);
-        g_object_unref(u.data);
+        Release(u);
         return;
     }
     umockdev_ioctl_client_complete(client, -1, gone ? ENODEV : EAGAIN);
+}
+
+void EmulatedDevice::ClaimOrRelease(UMockdevIoctlClient* client, bool claim, unsigned int interface)
+{
+    if (interface != 0) {
+        umockdev_ioctl_client_complete(client, -1, EINVAL);
+    } else if (claim && (driverBound || (claimant != nullptr && claimant != client))) {
+        umockdev_ioctl_client_complete(client, -1, EBUSY);
+    } else if (claim) {
+        if (claimant == nullptr)
+            claimant = static_cast<UMockdevIoctlClient*>(g_object_ref(client));
+        umockdev_ioctl_client_complete(client, 0, 0);
+    } else if (claimant != client) {
+        umockdev_ioctl_client_complete(client, -1, EINVAL);
+    } else {
+        g_clear_object(&claimant);
+        umockdev_ioctl_client_complete(client, 0, 0);
+    }
+}
+
+// A closed file gives up its claim and its URBs, as usbfs does on release.
+// umockdev does not always announce a closed file, so every request first
+// sweeps out the files that are no longer connected; the claim and the URBs
+// hold a reference on their file, so a new file never takes an old one's
+// place.
+void EmulatedDevice::Forget(UMockdevIoctlClient* client)
+{
+    const auto closed = [client](UMockdevIoctlClient* c) {
+        return c == client || (client == nullptr && !umockdev_ioctl_client_get_connected(c));
+    };
+    if (claimant != nullptr && closed(claimant))
+        g_clear_object(&claimant);
+    for (auto it = urbs.begin(); it != urbs.end();) {
+        if (closed(it->owner)) {
+            Release(*it);
+            it = urbs.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void EmulatedDevice::Discard(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
 {
     const gulong address = *reinterpret_cast<gulong*>(arg->data);
     for (Urb& u : urbs) {
-        if (u.data->client_addr == address && !u.done) {
+        if (u.owner == client && u.data->client_addr == address && !u.done) {
             u.done = true;
             u.status = -ENOENT;
             u.actual = 0;
@@ -376,7 +433,8 @@ EmulatedBus::~EmulatedBus()
             umockdev_testbed_detach_ioctl(testbed, d.devnode.c_str(), nullptr);
             g_object_unref(d.handler);
             for (Urb& u : d.urbs)
-                g_object_unref(u.data);
+                Release(u);
+            g_clear_object(&d.claimant);
         }
     }
     g_object_unref(testbed);

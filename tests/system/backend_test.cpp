@@ -4,6 +4,7 @@
 #include "emulated_bus.h"
 
 #include <cups/backend.h>
+#include <libusb.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -269,6 +270,43 @@ TEST_F(BackendTest, WaitsForABusyInterfaceThenRetries)
     EXPECT_TRUE(printer->JobBytes().empty());
     EXPECT_FALSE(Exists(kPause));
     EXPECT_NE(b.Errors().find("ERROR: The printer stayed busy"), std::string::npos);
+}
+
+// The daemon may be inside an access when the backend starts: the backend
+// waits for interface 0 and prints once the daemon lets go, and the two
+// never see each other's transfers.
+TEST_F(BackendTest, PrintsOnceTheDaemonLetsGoOfTheInterface)
+{
+    auto printer = Plug();
+    libusb_context* daemon = nullptr;
+    ASSERT_EQ(libusb_init(&daemon), 0);
+    libusb_device_handle* access = libusb_open_device_with_vid_pid(daemon, 0x1343, 0x0005);
+    ASSERT_NE(access, nullptr);
+    ASSERT_EQ(libusb_claim_interface(access, 0), 0);
+    // The daemon's query is answered while the backend waits for the claim.
+    unsigned char reply[64];
+    int moved = 0;
+    const std::string query = Record("INFO", "SERIAL_NUMBER", "");
+    ASSERT_EQ(libusb_bulk_transfer(access, 0x01, reinterpret_cast<unsigned char*>(const_cast<char*>(query.data())),
+                  static_cast<int>(query.size()), &moved, 1000), 0);
+
+    Backend b;
+    b.Start(JobArgs());
+    ASSERT_TRUE(WaitFor([] { return Exists(kPause); }, 5)) << b.Errors();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_FALSE(Exists(kJobFile)) << "the backend got in while the daemon held the printer";
+    ASSERT_EQ(libusb_bulk_transfer(access, 0x82, reply, sizeof reply, &moved, 1000), 0);
+    EXPECT_NE(std::string(reinterpret_cast<char*>(reply), static_cast<size_t>(moved)).find("A1234"), std::string::npos);
+    libusb_release_interface(access, 0);
+    libusb_close(access);
+    libusb_exit(daemon);
+
+    ASSERT_TRUE(WaitFor([] { return Exists(kJobFile); }, 5)) << b.Errors();
+    const std::string job = Record("IMAGE", "MULTICUT", "00000001") + Record("CNTRL", "START", "");
+    b.Write(job);
+    EXPECT_EQ(b.Wait(), CUPS_BACKEND_OK) << b.Errors();
+    EXPECT_EQ(printer->JobBytes(), job);
+    EXPECT_FALSE(Exists(kPause));
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 using Transport = EmulatedPrinterTest;
@@ -181,6 +183,49 @@ TEST_F(Transport, DeviceIdLengthRules)
     char small[20];
     EXPECT_EQ(get_device_id(handle, small, sizeof small), 0);
     EXPECT_EQ(std::string(small), text30.substr(0, 18));
+}
+
+// The daemon and a print backend may open the printer at the same time.
+// As with usbfs, only one open file holds interface 0, and each file gets
+// back only its own transfers: crossed replies would crash either program.
+TEST_F(Transport, TwoProgramsShareThePrinterOneClaimAtATime)
+{
+    libusb_context* other = nullptr;
+    ASSERT_EQ(libusb_init(&other), 0);
+    libusb_device_handle* second = libusb_open_device_with_vid_pid(other, 0x1343, 0x0005);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(libusb_claim_interface(second, 0), LIBUSB_ERROR_BUSY);
+    EXPECT_EQ(libusb_release_interface(second, 0), LIBUSB_ERROR_NOT_FOUND);
+
+    // A read left waiting on the first file is not the second file's reply.
+    unsigned char waiting[64];
+    libusb_transfer* pending = libusb_alloc_transfer(0);
+    libusb_fill_bulk_transfer(pending, handle, 0x82, waiting, sizeof waiting, nullptr, nullptr, 0);
+    ASSERT_EQ(libusb_submit_transfer(pending), 0);
+    char out[kQueryOutSize];
+    EXPECT_EQ(GetSerialNo(second, out), 5) << "the second file asks while the first still waits";
+    EXPECT_STREQ(out, "A1234");
+    EXPECT_EQ(libusb_cancel_transfer(pending), 0);
+    timeval brief{0, 100000};
+    libusb_handle_events_timeout(context, &brief);
+
+    // Closing the first file gives its claim up, as the kernel does, without
+    // a release: a program that dies holding the printer does not block it.
+    // The emulation learns of the close a moment later.
+    libusb_close(handle);
+    handle = nullptr;
+    int claimed = LIBUSB_ERROR_BUSY;
+    for (int i = 0; i < 100 && claimed == LIBUSB_ERROR_BUSY; ++i) {
+        claimed = libusb_claim_interface(second, 0);
+        if (claimed == LIBUSB_ERROR_BUSY)
+            usleep(10000);
+    }
+    EXPECT_EQ(claimed, 0);
+    EXPECT_EQ(GetSerialNo(second, out), 5);
+    EXPECT_EQ(libusb_release_interface(second, 0), 0);
+    libusb_close(second);
+    libusb_exit(other);
+    libusb_free_transfer(pending);
 }
 
 // A soak plugs hundreds of printers in turn. Device numbers are one byte on
