@@ -33,7 +33,7 @@ struct Urb {
     int actual = 0;
 };
 
-void Release(Urb& u)
+void DropUrb(Urb& u)
 {
     g_object_unref(u.data);
     g_object_unref(u.owner);
@@ -142,7 +142,6 @@ void EmulatedDevice::GoneNow()
 gboolean EmulatedDevice::Handle(UMockdevIoctlClient* client)
 {
     std::lock_guard<std::mutex> hold(lock);
-    Forget(nullptr);
     const gulong request = umockdev_ioctl_client_get_request(client);
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
     if (!gone && model->UnplugRequested())
@@ -345,14 +344,14 @@ void EmulatedDevice::Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg)
         UMockdevIoctlData* slot = umockdev_ioctl_data_resolve(arg, 0, sizeof(void*), &error);
         if (slot == nullptr) {
             g_clear_error(&error);
-            Release(u);
+            DropUrb(u);
             umockdev_ioctl_client_complete(client, -1, EFAULT);
             return;
         }
         umockdev_ioctl_data_set_ptr(slot, 0, u.data);
         umockdev_ioctl_client_complete(client, 0, 0);
         g_object_unref(slot);
-        Release(u);
+        DropUrb(u);
         return;
     }
     umockdev_ioctl_client_complete(client, -1, gone ? ENODEV : EAGAIN);
@@ -362,25 +361,31 @@ void EmulatedDevice::ClaimOrRelease(UMockdevIoctlClient* client, bool claim, uns
 {
     if (interface != 0) {
         umockdev_ioctl_client_complete(client, -1, EINVAL);
-    } else if (claim && (driverBound || (claimant != nullptr && claimant != client))) {
-        umockdev_ioctl_client_complete(client, -1, EBUSY);
-    } else if (claim) {
-        if (claimant == nullptr)
-            claimant = static_cast<UMockdevIoctlClient*>(g_object_ref(client));
-        umockdev_ioctl_client_complete(client, 0, 0);
-    } else if (claimant != client) {
-        umockdev_ioctl_client_complete(client, -1, EINVAL);
-    } else {
-        g_clear_object(&claimant);
-        umockdev_ioctl_client_complete(client, 0, 0);
+        return;
     }
+    if (!claim) {
+        const bool held = claimant == client;
+        if (held)
+            g_clear_object(&claimant);
+        umockdev_ioctl_client_complete(client, held ? 0 : -1, held ? 0 : EINVAL);
+        return;
+    }
+    // A file that closed while holding the interface keeps nobody out.
+    Forget(nullptr);
+    if (driverBound || (claimant != nullptr && claimant != client)) {
+        umockdev_ioctl_client_complete(client, -1, EBUSY);
+        return;
+    }
+    if (claimant == nullptr)
+        claimant = static_cast<UMockdevIoctlClient*>(g_object_ref(client));
+    umockdev_ioctl_client_complete(client, 0, 0);
 }
 
 // A closed file gives up its claim and its URBs, as usbfs does on release.
-// umockdev does not always announce a closed file, so every request first
-// sweeps out the files that are no longer connected; the claim and the URBs
-// hold a reference on their file, so a new file never takes an old one's
-// place.
+// umockdev does not always announce a closed file, so a claim first sweeps
+// out the files that are no longer connected (a closed file's URBs are never
+// reaped by anyone else meanwhile); the claim and the URBs hold a reference
+// on their file, so a new file never takes an old one's place.
 void EmulatedDevice::Forget(UMockdevIoctlClient* client)
 {
     const auto closed = [client](UMockdevIoctlClient* c) {
@@ -390,7 +395,7 @@ void EmulatedDevice::Forget(UMockdevIoctlClient* client)
         g_clear_object(&claimant);
     for (auto it = urbs.begin(); it != urbs.end();) {
         if (closed(it->owner)) {
-            Release(*it);
+            DropUrb(*it);
             it = urbs.erase(it);
         } else {
             ++it;
@@ -433,7 +438,7 @@ EmulatedBus::~EmulatedBus()
             umockdev_testbed_detach_ioctl(testbed, d.devnode.c_str(), nullptr);
             g_object_unref(d.handler);
             for (Urb& u : d.urbs)
-                Release(u);
+                DropUrb(u);
             g_clear_object(&d.claimant);
         }
     }
