@@ -2,7 +2,8 @@
 
 #include "queue_registration.h"
 
-#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -11,9 +12,13 @@ namespace {
 
 constexpr const char* kTmpDir = "/tmp";
 
-bool Begins(const char* name, const std::string& expected)
+// Each name is looked up on its own: listing /tmp every second would cost
+// whatever any user chose to pile up there.
+bool Present(const std::string& name)
 {
-    return strncmp(name, expected.c_str(), expected.size()) == 0;
+    const std::string path = std::string(kTmpDir) + "/" + name;
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
 }
 
 void ClearMonitor(thdata* r)
@@ -43,38 +48,29 @@ ControlNames MakeControlNames(const char* serial)
 int fileCheck(thdata* r)
 {
     const ControlNames names = MakeControlNames(r->serialNo);
-    int result = 0;
-    DIR* dir = opendir(kTmpDir);
-    if (dir == nullptr) {
-        ClearMonitor(r);
-    } else {
-        int flags = 0;
-        while (const dirent* entry = readdir(dir)) {
-            if (Begins(entry->d_name, names.watch)) {
-                flags |= 1;
-                r->bMonitorSeen = true;
-            }
-            if (Begins(entry->d_name, names.countRequest)) {
-                flags |= 2;
-                // Removing a name in /tmp never follows a planted link.
-                const std::string path = std::string(kTmpDir) + "/" + names.countRequest;
-                remove(path.c_str());
-            }
-            if (Begins(entry->d_name, names.pause)) {
-                // The backend is printing: leave the printer alone.
-                r->bPrinting = true;
-                closedir(dir);
-                r->bCountRefresh = false;
-                if (flags == 0)
-                    ClearMonitor(r);
-                return 0;
-            }
-        }
-        closedir(dir);
-        if (flags == 0)
+    const bool watched = Present(names.watch);
+    if (Present(names.pause)) {
+        // The backend is printing: leave the printer alone. A count request
+        // stays where it is and is answered once the print is over.
+        r->bPrinting = true;
+        r->bCountRefresh = false;
+        if (!watched)
             ClearMonitor(r);
-        // A count request without a watch file asks for nothing.
-        result = (flags & 1) ? flags : 0;
+        return 0;
+    }
+    int result = 0;
+    if (watched) {
+        result = 1;
+        r->bMonitorSeen = true;
+    } else {
+        ClearMonitor(r);
+    }
+    if (Present(names.countRequest)) {
+        // Removing a name in /tmp never follows a planted link. A request
+        // without a watch file asks for nothing, but is used up all the same.
+        unlink((std::string(kTmpDir) + "/" + names.countRequest).c_str());
+        if (watched)
+            result = 3;
     }
     r->bCountRefresh = false;
     if (r->bPrinting) {

@@ -15,7 +15,7 @@ struct ControlNames {
 
 ControlNames MakeControlNames(const char* serial);
 
-// Scans /tmp for the record's control files, updates its monitor, printing
+// Looks up the record's control files in /tmp, updates its monitor, printing
 // and refresh flags, deletes a total-count request, and answers the new
 // fileFlags value: 0, 1 (watch file) or 3 (watch file and count request).
 int fileCheck(thdata* record);

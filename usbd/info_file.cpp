@@ -1,7 +1,7 @@
 #include "info_file.h"
 
 #include "printer_queries.h"
-#include "run_command.h"
+#include "selinux_label.h"
 #include "serial_number.h"
 
 #include <fcntl.h>
@@ -45,18 +45,18 @@ std::string Tail(const char* reply, long length, long drop)
     return InfoValue(reply + drop);
 }
 
-void Relabel(const char* path, const char* type)
+bool WriteAll(int fd, const std::string& text)
 {
-    RunCommand({"chcon", "-t", type, path});
-}
-
-void PublishFile(const std::string& path, const std::string& text)
-{
-    if (bSELinuxEnabled && existFile(path.c_str()))
-        Relabel(path.c_str(), "tmp_t");
-    WriteInfoText(path.c_str(), text);
-    if (bSELinuxEnabled)
-        Relabel(path.c_str(), "cupsd_tmp_t");
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
 }
 
 long ReadStatus(libusb_device_handle* handle)
@@ -186,7 +186,7 @@ void WriteFile(libusb_device_handle* handle, thdata* record)
         AddLine(text, "%s=\"%s\"\n", "TOTAL_COUNT", "");
     }
     text += '\n';
-    PublishFile(path, text);
+    WriteInfoText(path.c_str(), text);
 }
 
 void WriteFile(const char* serial)
@@ -213,48 +213,39 @@ void WriteFile(const char* serial)
             "#COUNTER_INFORMATION\n"
             "TOTAL_COUNT=\"\"\n"
             "\n";
-    PublishFile(path, text);
+    WriteInfoText(path.c_str(), text);
 }
 
 bool WriteInfoText(const char* path, const std::string& text)
 {
-    // No O_TRUNC here: a planted file is judged before anything is cut.
-    // O_NONBLOCK keeps a planted FIFO from hanging the open.
-    const int fd = open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    // The new text goes into a file of our own, made under a name nobody
+    // can have planted, and then replaces the old entry in one step. Readers
+    // never see a partial file, and a link, FIFO or foreign file planted
+    // under the name is replaced, never followed, written or relabelled.
+    std::string temporary = std::string(path) + ".XXXXXX";
+    const int fd = mkostemp(&temporary[0], O_CLOEXEC);
     if (fd < 0)
         return false;
-    struct stat st;
-    // A hard link would let the write reach a file elsewhere on the disk.
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
-        close(fd);
-        return false;
-    }
-    bool ok = ftruncate(fd, 0) == 0;
-    size_t done = 0;
-    while (ok && done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<size_t>(n);
-    }
-    // Other users (the filter's lp, the desktop user) must be able to use it.
-    fchmod(fd, 0666);
-    close(fd);
-    return ok;
+    // Everybody reads it (the filter's user, the desktop user); only the
+    // daemon writes it.
+    bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, text);
+    if (ok && bSELinuxEnabled)
+        LabelForCups(fd);
+    ok = close(fd) == 0 && ok;
+    if (ok && rename(temporary.c_str(), path) == 0)
+        return true;
+    unlink(temporary.c_str());
+    return false;
 }
 
 bool existFile(const char* path)
 {
+    // A link is not the file it points at: /tmp is everybody's.
     struct stat st;
-    return path != nullptr && stat(path, &st) == 0 && S_ISREG(st.st_mode);
+    return path != nullptr && lstat(path, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool isSELinuxEnabled()
 {
-    char line[32];
-    if (!RunCommandFirstLine({"getenforce"}, line, sizeof line))
-        return false;
-    return strncmp(line, "Enforcing", 9) == 0;
+    return SelinuxEnforcing();
 }

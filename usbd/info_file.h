@@ -31,6 +31,7 @@ int ChooseTotalCount(thdata* record, long status, bool printEnded, const Counter
 // characters, '"', bytes outside ASCII) so values stay on their own line.
 std::string InfoValue(const char* text);
 
-// Rewrites `path` with `text` without following a symlink and only when it is
-// a single regular file; sets mode 0666 on the open file. False if refused.
+// Replaces `path` with a new file of mode 0644 holding `text` (labelled for
+// CUPS where SELinux enforces); whatever stood under the name is replaced,
+// never followed or written. False when nothing was replaced.
 bool WriteInfoText(const char* path, const std::string& text);

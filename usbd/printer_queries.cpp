@@ -2,6 +2,7 @@
 
 #include "device_cmd.h"
 #include "device_recv.h"
+#include "serial_number.h"
 #include "usb_transport.h"
 
 #include <algorithm>
@@ -67,6 +68,20 @@ long GetMediaInitial(libusb_device_handle* h, char* out) { return Query(h, "INFO
 long GetMediaRemain(libusb_device_handle* h, char* out) { return Query(h, "INFO", "MQTY", out); }
 long GetMediaRemainHalf(libusb_device_handle* h, char* out) { return Query(h, "INFO", "RQTY", out); }
 long GetFirmVersion(libusb_device_handle* h, char* out) { return Query(h, "INFO", "FVER", out); }
+
+SerialRead ReadSerialNumber(libusb_device_handle* handle, char (&serial)[kQueryOutSize])
+{
+    memset(serial, 0, sizeof serial);
+    const long length = QueryText(handle, "INFO", "SERIAL_NUMBER", serial, sizeof serial, false);
+    if (length < 0)
+        return SerialRead::Failed;
+    if (length == 0)
+        return SerialRead::Empty;
+    if (length < static_cast<long>(sizeof serial) && IsAcceptableSerial(serial))
+        return SerialRead::Ok;
+    serial[0] = '\0';
+    return SerialRead::Refused;
+}
 
 long GetTotalCount(libusb_device_handle* h, char* out, bool wait)
 {

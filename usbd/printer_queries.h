@@ -28,5 +28,13 @@ long GetTotalCount(libusb_device_handle* handle, char* out, bool wait);
 long QueryText(libusb_device_handle* handle, const char* name, const char* parameter, char* out, int capacity,
     bool wait);
 
+// A serial number as the printer states it, judged once for the daemon and
+// the backend alike: Ok when the whole reply is a name IsAcceptableSerial
+// allows (a reply cut to fit would name the printer after something it did
+// not say), Empty for an empty reply (not ready yet), Refused for any other
+// answer, Failed when the query failed. Only Ok leaves a serial in `serial`.
+enum class SerialRead { Ok, Empty, Refused, Failed };
+SerialRead ReadSerialNumber(libusb_device_handle* handle, char (&serial)[kQueryOutSize]);
+
 // Message code shown for a printer status.
 int GetMessage(int status);

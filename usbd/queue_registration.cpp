@@ -27,19 +27,17 @@ constexpr int kDeviceIdSize = 2048;
 void ReadSerial(thdata* r)
 {
     for (int attempt = 0; attempt < kSerialAttempts; ++attempt) {
-        // The whole reply counts: a serial cut to fit would name the
-        // printer after something it did not say.
-        char serial[kQueryOutSize] = {};
-        const long length = QueryText(r->handle, "INFO", "SERIAL_NUMBER", serial, sizeof serial, false);
-        if (length < 0) {
+        char serial[kQueryOutSize];
+        const SerialRead read = ReadSerialNumber(r->handle, serial);
+        if (read == SerialRead::Failed) {
             sleep(1);
             continue;
         }
-        if (length == 0)
+        if (read == SerialRead::Empty)
             continue;
-        if (length < static_cast<long>(sizeof serial) && IsAcceptableSerial(serial)) {
-            memcpy(r->serialNo, serial, sizeof r->serialNo);
-            r->serialNo[sizeof r->serialNo - 1] = '\0';
+        if (read == SerialRead::Ok) {
+            static_assert(sizeof r->serialNo >= sizeof serial, "serial field too small");
+            memcpy(r->serialNo, serial, sizeof serial);
             r->bSerialOk = true;
         }
         return;

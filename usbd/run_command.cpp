@@ -50,33 +50,3 @@ int RunCommand(const std::vector<std::string>& argv)
     const pid_t pid = Spawn(argv, -1);
     return pid < 0 ? -1 : Wait(pid);
 }
-
-bool RunCommandFirstLine(const std::vector<std::string>& argv, char* line, int capacity)
-{
-    if (line == nullptr || capacity < 2)
-        return false;
-    memset(line, 0, static_cast<size_t>(capacity));
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        return false;
-    const pid_t pid = Spawn(argv, fds[1]);
-    close(fds[1]);
-    if (pid < 0) {
-        close(fds[0]);
-        return false;
-    }
-    FILE* out = fdopen(fds[0], "r");
-    bool got = false;
-    if (out != nullptr) {
-        got = fgets(line, capacity, out) != nullptr;
-        // Drain the rest so the child never blocks on a full pipe.
-        char scrap[256];
-        while (fgets(scrap, sizeof scrap, out) != nullptr) {
-        }
-        fclose(out);
-    } else {
-        close(fds[0]);
-    }
-    const int status = Wait(pid);
-    return got && status == 0;
-}

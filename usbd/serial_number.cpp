@@ -1,15 +1,18 @@
 #include "serial_number.h"
 
-#include "thdata.h"
-
 #include <cstring>
+
+namespace {
+// The record field and every name built from it hold 63 characters.
+constexpr size_t kSerialCapacity = 64;
+}  // namespace
 
 bool IsAcceptableSerial(const char* serial)
 {
     if (serial == nullptr || serial[0] == '\0' || serial[0] == '.')
         return false;
-    const size_t length = strnlen(serial, kSerialSize);
-    if (length >= static_cast<size_t>(kSerialSize))
+    const size_t length = strnlen(serial, kSerialCapacity);
+    if (length >= kSerialCapacity)
         return false;
     for (size_t i = 0; i < length; ++i) {
         const char c = serial[i];

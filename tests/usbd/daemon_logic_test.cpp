@@ -1,6 +1,6 @@
 // The daemon's decisions that need no printer: serial numbers, queue
 // numbering, device IDs, the counter rules, the control-file scan and the
-// information file writer. Runs in a private /tmp.
+// information file writer with its SELinux labels. Runs in a private /tmp.
 #include "control_files.h"
 #include "info_file.h"
 #include "monitor_thread.h"
@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <fstream>
 #include <sstream>
@@ -194,28 +195,71 @@ protected:
 TEST_F(TmpFiles, ControlFileScan)
 {
     EXPECT_EQ(fileCheck(&r), 0);
-    Touch("/tmp/ZR_A1_UTILx");  // names count as prefixes
+    Touch("/tmp/ZR_A1_UTILx");  // only the exact name counts
+    EXPECT_EQ(fileCheck(&r), 0);
+    Touch("/tmp/ZR_A1_UTIL");
     EXPECT_EQ(fileCheck(&r), 1);
     EXPECT_TRUE(r.bMonitorSeen);
     Touch("/tmp/ZR_A1_TC_UTIL");
     EXPECT_EQ(fileCheck(&r), 3);
     EXPECT_FALSE(Exists("/tmp/ZR_A1_TC_UTIL"));
-    unlink("/tmp/ZR_A1_UTILx");
+    unlink("/tmp/ZR_A1_UTIL");
     Touch("/tmp/ZR_A1_TC_UTIL");
     EXPECT_EQ(fileCheck(&r), 0);  // a request alone asks for nothing
     EXPECT_FALSE(Exists("/tmp/ZR_A1_TC_UTIL"));
+    EXPECT_FALSE(r.bMonitorSeen);
 
+    // While the backend prints, the printer is left alone and a request
+    // waits for the print to end.
     Touch("/tmp/ZR_A1_UTIL");
+    Touch("/tmp/ZR_A1_TC_UTIL");
     Touch("/tmp/Pause_korvane-zvobackend:__KORVANE_ZR?serial=A1");
     EXPECT_EQ(fileCheck(&r), 0);
     EXPECT_TRUE(r.bPrinting);
+    EXPECT_TRUE(Exists("/tmp/ZR_A1_TC_UTIL"));
     unlink("/tmp/Pause_korvane-zvobackend:__KORVANE_ZR?serial=A1");
-    EXPECT_EQ(fileCheck(&r), 1);
+    EXPECT_EQ(fileCheck(&r), 3);
     EXPECT_TRUE(r.bCountRefresh);
     EXPECT_FALSE(r.bPrinting);
     EXPECT_EQ(fileCheck(&r), 1);
     EXPECT_FALSE(r.bCountRefresh);  // lasts one scan
     unlink("/tmp/ZR_A1_UTIL");
+}
+
+double ThreadCpuSeconds()
+{
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// CPU time of a minute's worth of scans for four printers.
+double ScanCost(thdata& r)
+{
+    const double start = ThreadCpuSeconds();
+    for (int pass = 0; pass < 240; ++pass)
+        fileCheck(&r);
+    return ThreadCpuSeconds() - start;
+}
+
+TEST_F(TmpFiles, FilesPiledUpInTmpCostTheScanNothing)
+{
+    Touch("/tmp/ZR_A1_UTIL");
+    const double empty = ScanCost(r);
+    // Another user's half a million files.
+    const int pile = open("/tmp", O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(pile, 0);
+    char name[32];
+    for (int i = 0; i < 500000; ++i) {
+        snprintf(name, sizeof name, "ZR_%07d", i);
+        const int fd = openat(pile, name, O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(fd, 0) << name;
+        close(fd);
+    }
+    close(pile);
+    const double piled = ScanCost(r);
+    EXPECT_EQ(fileCheck(&r), 1);
+    EXPECT_LT(piled, 2 * empty + 0.05) << "empty /tmp " << empty << " s, piled " << piled << " s";
 }
 
 TEST_F(TmpFiles, DepartedThreadLeavesTheReturnedPrintersFileAlone)
@@ -249,7 +293,7 @@ TEST_F(TmpFiles, DepartedThreadLeavesTheReturnedPrintersFileAlone)
     thDevData.clear();
 }
 
-TEST_F(TmpFiles, OfflineFormAndWhatTheWriterRefuses)
+TEST_F(TmpFiles, OfflineFormReplacesWhateverStoodUnderTheName)
 {
     WriteFile("A1");
     EXPECT_EQ(Slurp("/tmp/ZR_A1.log"),
@@ -258,9 +302,9 @@ TEST_F(TmpFiles, OfflineFormAndWhatTheWriterRefuses)
         "MEDIA_INITIAL=\"\"\nMEDIA_REMAIN=\"\"\n\n#COUNTER_INFORMATION\nTOTAL_COUNT=\"\"\n\n");
     struct stat st;
     ASSERT_EQ(stat("/tmp/ZR_A1.log", &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0666u);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);  // only the daemon writes it
 
-    // A longer old content is cut, not left behind the new text.
+    // A longer old content is gone, not left behind the new text.
     std::ofstream("/tmp/ZR_A1.log") << std::string(5000, 'x');
     WriteFile("A1");
     EXPECT_EQ(Slurp("/tmp/ZR_A1.log").find('x'), std::string::npos);
@@ -270,23 +314,71 @@ TEST_F(TmpFiles, OfflineFormAndWhatTheWriterRefuses)
     WriteFile(nullptr);
     EXPECT_FALSE(Exists("/tmp/ZR_.log"));
 
-    // Planted links, FIFOs, directories and hard links are refused untouched.
+    // Planted links, FIFOs, hard links and another user's file are replaced
+    // by a file of the daemon's own; what they led to stays untouched.
     std::ofstream("/tmp/victim") << "precious";
+    chmod("/tmp/victim", 0600);
     ASSERT_EQ(symlink("/tmp/victim", "/tmp/ZR_S1.log"), 0);
     ASSERT_EQ(link("/tmp/victim", "/tmp/ZR_H1.log"), 0);
     ASSERT_EQ(mkfifo("/tmp/ZR_F1.log", 0666), 0);
-    ASSERT_EQ(mkdir("/tmp/ZR_D1.log", 0777), 0);
-    chmod("/tmp/victim", 0600);
-    for (const char* serial : {"S1", "H1", "F1", "D1"})
+    std::ofstream("/tmp/ZR_U1.log") << "forged";
+    ASSERT_EQ(chown("/tmp/ZR_U1.log", 65534, 65534), 0);
+    ASSERT_EQ(chmod("/tmp/ZR_U1.log", 0666), 0);
+    for (const char* serial : {"S1", "H1", "F1", "U1"}) {
         WriteFile(serial);
+        const std::string path = std::string("/tmp/ZR_") + serial + ".log";
+        ASSERT_EQ(lstat(path.c_str(), &st), 0) << serial;
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << serial;
+        EXPECT_EQ(st.st_uid, geteuid()) << serial;
+        EXPECT_EQ(st.st_nlink, 1u) << serial;
+        EXPECT_EQ(st.st_mode & 07777, 0644u) << serial;
+        EXPECT_NE(Slurp(path).find("PRINTER_STATUS=\"99999\""), std::string::npos) << serial;
+    }
     EXPECT_EQ(Slurp("/tmp/victim"), "precious");
     ASSERT_EQ(stat("/tmp/victim", &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
-    EXPECT_FALSE(WriteInfoText("/tmp/ZR_S1.log", "x"));
+    EXPECT_EQ(st.st_nlink, 1u);
+
+    // A directory under the name cannot be replaced: nothing is written,
+    // and no temporary file is left behind.
+    ASSERT_EQ(mkdir("/tmp/ZR_D1.log", 0777), 0);
+    EXPECT_FALSE(WriteInfoText("/tmp/ZR_D1.log", "x"));
+    EXPECT_EQ(system("ls /tmp | grep -q 'ZR_D1.log.'"), 256);
 }
 
-// Stand-ins for getenforce and chcon on PATH; chcon logs its arguments.
-class SELinuxTools : public TmpFiles {
+// Stands in for libselinux: the daemon's labelling calls land here, and each
+// notes which file the descriptor really is.
+struct LabelCall {
+    dev_t device;
+    ino_t inode;
+    uid_t owner;
+    bool regular;
+    std::string context;
+};
+std::vector<LabelCall> gLabelCalls;
+bool gEnforcing = false;
+
+}  // namespace
+
+extern "C" int is_selinux_enabled() { return gEnforcing ? 1 : 0; }
+extern "C" int security_getenforce() { return gEnforcing ? 1 : 0; }
+extern "C" int fgetfilecon(int, char** context)
+{
+    *context = strdup("system_u:object_r:tmp_t:s0");
+    return 0;
+}
+extern "C" int fsetfilecon(int fd, const char* context)
+{
+    struct stat st = {};
+    fstat(fd, &st);
+    gLabelCalls.push_back({st.st_dev, st.st_ino, st.st_uid, S_ISREG(st.st_mode), context});
+    return 0;
+}
+
+namespace {
+
+// Stands in for the chcon command: any call to it is a relabel by path.
+class SELinux : public TmpFiles {
 protected:
     void SetUp() override
     {
@@ -294,37 +386,52 @@ protected:
         mkdir("/tmp/bin", 0755);
         oldPath = getenv("PATH");
         setenv("PATH", ("/tmp/bin:" + oldPath).c_str(), 1);
-        Script("chcon", "echo \"$@\" >> /tmp/chcon.log");
+        for (const char* tool : {"chcon", "getenforce"}) {
+            const std::string path = std::string("/tmp/bin/") + tool;
+            std::ofstream(path) << "#!/bin/sh\necho " << tool << " \"$@\" >> /tmp/commands.log\necho Enforcing\n";
+            chmod(path.c_str(), 0755);
+        }
+        gLabelCalls.clear();
     }
     void TearDown() override
     {
         setenv("PATH", oldPath.c_str(), 1);
         bSELinuxEnabled = false;
-    }
-    static void Script(const std::string& name, const std::string& body)
-    {
-        const std::string path = "/tmp/bin/" + name;
-        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
-        chmod(path.c_str(), 0755);
+        gEnforcing = false;
     }
     std::string oldPath;
 };
 
-TEST_F(SELinuxTools, EnforcingModeRelabelsTheFile)
+TEST_F(SELinux, OnlyTheDaemonsOwnNewFileIsRelabelled)
 {
-    EXPECT_FALSE(isSELinuxEnabled());  // no getenforce at all
-    Script("getenforce", "echo Permissive");
     EXPECT_FALSE(isSELinuxEnabled());
-    Script("getenforce", "echo Enforcing");
+    gEnforcing = true;
     EXPECT_TRUE(isSELinuxEnabled());
-
     bSELinuxEnabled = true;
+
+    // Another user plants a link to a file that must never be relabelled.
+    std::ofstream("/tmp/shadow") << "secret";
+    struct stat victim;
+    ASSERT_EQ(stat("/tmp/shadow", &victim), 0);
     unlink("/tmp/ZR_A1.log");
-    WriteFile("A1");  // new file: only the second label
+    ASSERT_EQ(symlink("/tmp/shadow", "/tmp/ZR_A1.log"), 0);
     WriteFile("A1");
-    EXPECT_EQ(Slurp("/tmp/chcon.log"),
-        "-t cupsd_tmp_t /tmp/ZR_A1.log\n"
-        "-t tmp_t /tmp/ZR_A1.log\n-t cupsd_tmp_t /tmp/ZR_A1.log\n");
+    WriteFile("A1");
+
+    struct stat written;
+    ASSERT_EQ(lstat("/tmp/ZR_A1.log", &written), 0);
+    ASSERT_TRUE(S_ISREG(written.st_mode));
+    ASSERT_EQ(gLabelCalls.size(), 2u);
+    for (const LabelCall& call : gLabelCalls) {
+        EXPECT_TRUE(call.regular);
+        EXPECT_EQ(call.owner, geteuid());
+        EXPECT_FALSE(call.device == victim.st_dev && call.inode == victim.st_ino);
+        EXPECT_EQ(call.context, "system_u:object_r:cupsd_tmp_t:s0");
+    }
+    // The second call labelled the file that now stands under the name.
+    EXPECT_EQ(gLabelCalls.back().inode, written.st_ino);
+    EXPECT_FALSE(Exists("/tmp/commands.log")) << Slurp("/tmp/commands.log");
+    EXPECT_EQ(Slurp("/tmp/shadow"), "secret");
 }
 
 TEST(InfoValueText, KeepsEachValueOnItsLine)
