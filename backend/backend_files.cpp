@@ -60,18 +60,19 @@ bool TmpFile::Create(const std::string& target, const std::string& text)
     if (target.empty())
         return false;
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    int fd = open(target.c_str(), flags, 0666);
+    int fd = open(target.c_str(), flags, 0644);
     if (fd < 0 && errno == EEXIST) {
         // Left by a job that was killed, or planted: unlink never follows a
         // link, so the entry goes and whatever it pointed at stays.
         unlink(target.c_str());
-        fd = open(target.c_str(), flags, 0666);
+        fd = open(target.c_str(), flags, 0644);
     }
     if (fd < 0)
         return false;
     struct stat st;
-    // The umask would take the bits others need; set them on the open file.
-    const bool ok = fchmod(fd, 0666) == 0 && WriteAll(fd, text) && fstat(fd, &st) == 0;
+    // Others (the filter's user) read it, nobody else writes it; the umask
+    // could take the read bits, so they are set on the open file.
+    const bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, text) && fstat(fd, &st) == 0;
     close(fd);
     if (!ok) {
         unlink(target.c_str());

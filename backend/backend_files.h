@@ -1,8 +1,9 @@
 // The backend's two files in /tmp: the job file that tells the filter the
 // loaded media, and the pause file that keeps the daemon away from the
 // printer while a job is sent. Others (the filter as user lp, the daemon)
-// read or look for them, so they are created with mode 0666; /tmp is shared
-// with every user, so they are never opened through a planted link.
+// read or look for them, so they are created with mode 0644: readable by all,
+// written by the backend alone. /tmp is shared with every user, so they are
+// never opened through a planted link.
 #pragma once
 
 #include <sys/types.h>
@@ -24,7 +25,7 @@ public:
     TmpFile(const TmpFile&) = delete;
     TmpFile& operator=(const TmpFile&) = delete;
 
-    // Creates `path` afresh with `text`, mode 0666. A leftover entry of that
+    // Creates `path` afresh with `text`, mode 0644. A leftover entry of that
     // name (a stale file, a planted symlink) is unlinked first; the creation
     // itself is exclusive and follows no link. False when refused.
     bool Create(const std::string& path, const std::string& text);

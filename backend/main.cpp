@@ -9,11 +9,26 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
+
+// The queue's copy limit (cupsMaxCopies in its PPD).
+constexpr int kMaxCopies = 999;
+
+// The copies argument: 1 for none or nonsense, -1 beyond the limit.
+int CopiesArgument(const char* text)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long copies = strtol(text, &end, 10);
+    if (end == text || copies < 1)
+        return 1;
+    return errno == ERANGE || copies > kMaxCopies ? -1 : static_cast<int>(copies);
+}
 
 void OnTerm(int)
 {
@@ -55,7 +70,12 @@ int main(int argc, char** argv)
             fprintf(stderr, "ERROR: Cannot open the print file\n");
             return CUPS_BACKEND_FAILED;
         }
-        job.copies = atoi(argv[4]) > 0 ? atoi(argv[4]) : 1;
+        job.copies = CopiesArgument(argv[4]);
+        if (job.copies < 0) {
+            fprintf(stderr, "ERROR: The job asks for %s copies; this printer makes at most %d\n", argv[4],
+                kMaxCopies);
+            return CUPS_BACKEND_FAILED;
+        }
     }
     const int result = RunJob(job, stderr);
     if (job.inputFd > 0)

@@ -3,7 +3,6 @@
 #include "info_file.h"
 #include "printer_queries.h"
 #include "queue_registration.h"
-#include "serial_number.h"
 #include "usb_transport.h"
 
 #include <unistd.h>
@@ -84,16 +83,17 @@ ClaimedPrinter::Claim ClaimedPrinter::Take(libusb_device* device, int waitSecond
 PrinterIdentity Identify(libusb_device* device, libusb_device_handle* handle)
 {
     PrinterIdentity id;
-    char text[kQueryOutSize] = "";
+    // The serial number names files and goes into the URI: the daemon's
+    // judgement of it is the only one, so both name the same printers.
+    char text[kQueryOutSize];
     for (int i = 0; i < kSerialTries; ++i) {
-        if (GetSerialNo(handle, text) > 0)
+        const SerialRead read = ReadSerialNumber(handle, text);
+        if (read == SerialRead::Ok)
+            id.serial = text;
+        if (read == SerialRead::Ok || read == SerialRead::Refused)
             break;
         sleep(1);
     }
-    // The serial number names files and goes into the URI; the daemon's
-    // rules decide which ones may.
-    if (IsAcceptableSerial(text))
-        id.serial = text;
 
     char deviceId[2048] = {};
     if (get_device_id(handle, deviceId, sizeof deviceId) == 0)

@@ -30,11 +30,11 @@ int CreateFreshFile(const std::string& path)
     // something appears again before the second create, give up rather
     // than fight over the name.
     for (int round = 0; round < 2; ++round) {
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd >= 0) {
-            // The umask would otherwise take away the bits the other
-            // programs need to rewrite or delete the file.
-            if (fchmod(fd, 0666) != 0) {
+            // Others read it (the filter's user); the umask could take the
+            // read bits away.
+            if (fchmod(fd, 0644) != 0) {
                 const int saved = errno;
                 close(fd);
                 unlink(path.c_str());

@@ -144,10 +144,11 @@ TEST_F(BackendTest, SendsTheJobUnchangedWhileItsFilesExist)
     EXPECT_TRUE(Exists(kPause));
     EXPECT_EQ(Slurp(kJobFile), "MEDIA_SIZE=\"210\"\n");
     struct stat st;
+    // Readable by the filter's user, written by nobody else.
     ASSERT_EQ(lstat(kJobFile.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0666u);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
     ASSERT_EQ(lstat(kPause.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0666u);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
     b.Write(first);
     b.Write(rest);
     EXPECT_EQ(b.Wait(), CUPS_BACKEND_OK) << b.Errors();
@@ -172,6 +173,8 @@ TEST_F(BackendTest, ListsAttachedZrPrinters)
     Plug([](zrsim::PrinterState& s) { s.serial = "C5"; s.productString = "KORVANE ZR"; });
     Plug([](zrsim::PrinterState& s) { s.serial = "$(reboot)"; });
     Plug([](zrsim::PrinterState& s) { s.serial = "D6"; s.deviceId = "MFG:KORVANE;MDL:ZR;"; });
+    // One character too long for the daemon: not cut down to a name it never said.
+    Plug([](zrsim::PrinterState& s) { s.serial = std::string(64, 'Z'); });
     const std::string out = [] {
         FILE* p = popen(KZR_BACKEND_PATH, "r");
         std::string text;
@@ -249,6 +252,14 @@ TEST_F(BackendTest, RefusesForeignUrisAndHostileSerials)
     Backend badJob;
     badJob.Start({"../17", "alice", "photo", "1", ""});
     EXPECT_EQ(badJob.Wait(), CUPS_BACKEND_FAILED);
+    EXPECT_FALSE(Exists(kPause));
+
+    // A file printed with more copies than the queue allows.
+    std::ofstream("/tmp/job.zr") << Record("CNTRL", "START", "");
+    Backend tooMany;
+    tooMany.Start({"17", "alice", "photo", "1000", "", "/tmp/job.zr"});
+    EXPECT_EQ(tooMany.Wait(), CUPS_BACKEND_FAILED);
+    EXPECT_NE(tooMany.Errors().find("ERROR: "), std::string::npos);
     EXPECT_FALSE(Exists(kPause));
 }
 
