@@ -24,6 +24,29 @@ void CancelJob(int)
 namespace {
 
 constexpr int kJobFileTests = 120;
+// The copies a page may ask for when the PPD names no limit, as CUPS's own
+// default for a queue that says nothing.
+constexpr unsigned kDefaultMaxCopies = 999;
+
+void InstallCancelHandler()
+{
+    struct sigaction action = {};
+    action.sa_handler = CancelJob;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a read or sleep waiting for input returns at once.
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// The queue's copy limit: the PPD's cupsMaxCopies, or the default.
+unsigned MaxCopies(ppdfile_s* ppd)
+{
+    const char* value = wrappedPpdFindKeyword(ppd, "cupsMaxCopies");
+    char* end = nullptr;
+    const long limit = value != nullptr ? strtol(value, &end, 10) : 0;
+    if (value == nullptr || end == value || *end != '\0' || limit < 1 || limit > 1000000)
+        return kDefaultMaxCopies;
+    return static_cast<unsigned>(limit);
+}
 constexpr size_t kJobFilePathMax = 127;
 
 // The raster comes through this reader so that the page loop can tell the end
@@ -40,7 +63,9 @@ ssize_t ReadRaster(void* context, unsigned char* buffer, size_t bytes)
     ssize_t n;
     do {
         n = read(input->fd, buffer, bytes);
-    } while (n < 0 && errno == EINTR);
+        // SIGTERM interrupts a read that waits for input (no SA_RESTART):
+        // a cancelled job stops here instead of waiting for data.
+    } while (n < 0 && errno == EINTR && !Canceled);
     if (n <= 0)
         input->endSeen = true;
     return n;
@@ -56,6 +81,7 @@ struct Job {
     DeviceEntry* entry = nullptr;
     int layoutNum = 1;
     int parity = 0;
+    unsigned maxCopies = kDefaultMaxCopies;
 };
 
 // Releases everything the job holds; the entry's destructor releases any
@@ -116,6 +142,12 @@ int RunPages(Job& job)
             fprintf(stderr, "ERROR: Unsupported raster page %d: %s\n", pageCounter + 1, problem.c_str());
             return 1;
         }
+        if (header.NumCopies > job.maxCopies) {
+            // Raster input comes straight to us, past CUPS's own copy limit.
+            fprintf(stderr, "ERROR: Raster page %d asks for %u copies; this printer makes at most %u\n",
+                pageCounter + 1, header.NumCopies, job.maxCopies);
+            return 1;
+        }
         char* page = nullptr;
         const PageRead read = ReadPage(job.raster, header, &Canceled, &page);
         if (read == PageRead::Canceled)
@@ -157,10 +189,9 @@ int PrinterStatusCheck(char* jobId, int, cups_option_t*)
     // A name that long could not be formed by the backend either.
     if (path.size() > kJobFilePathMax)
         return 0;
-    struct stat st;
     // A job cancelled meanwhile has nothing left to wait for.
     for (int test = 0; test < kJobFileTests && !Canceled; ++test) {
-        if (stat(path.c_str(), &st) == 0) {
+        if (JobFileAnnounced(jobId)) {
             sleep(1);
             return 0;
         }
@@ -211,9 +242,10 @@ int RunFilter(int argc, char** argv)
     job.jobId = argv[1];
     job.optionCount = cupsParseOptions(argv[5], 0, &job.options);
     job.ppd = wrappedPpdOpenFile(getenv("PPD"));
+    job.maxCopies = MaxCopies(job.ppd);
 
     Canceled = 0;
-    signal(SIGTERM, CancelJob);
+    InstallCancelHandler();
     PrinterStatusCheck(job.jobId, job.optionCount, job.options);
 
     if (Canceled) {

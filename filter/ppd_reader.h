@@ -18,3 +18,6 @@ void wrappedPpdClose(ppdfile_s* ppd);
 // The first word after "*Default<name>: " on the first line that starts with
 // it, held in ppd->value until the next lookup; null when nothing matches.
 char* wrappedPpdFindDefChoice(ppdfile_s* ppd, const char* name);
+// The first word after "*<keyword>: " (a main keyword such as
+// cupsMaxCopies), held like a default choice; null when nothing matches.
+char* wrappedPpdFindKeyword(ppdfile_s* ppd, const char* keyword);

@@ -1,9 +1,12 @@
 #include "printer_info.h"
 
+#include "filter_job.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -12,23 +15,42 @@ namespace {
 constexpr const char* kJobFileFolder = "/tmp";
 constexpr double kFirmwareVersion = 1.53;
 
-// The job file lives in a world-writable folder, so anybody could plant a FIFO
-// or a device there under the job's name: opening that would block the job
-// forever. Only a regular file is read, and opening never waits.
-FILE* OpenJobFile(const std::string& path)
+// The most of the job file that is read: the backend writes a line or two,
+// and anything larger was not written by it.
+constexpr size_t kJobFileReadMax = 4096;
+
+// The job file lives in a world-writable folder, so anybody could plant a FIFO,
+// a device, a link or a file of their own there under the job's name. Only a
+// regular file of the backend (root) or of our own user is taken, and opening
+// never waits.
+int OpenJobFile(const std::string& path)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        return nullptr;
+        return -1;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_uid != 0 && st.st_uid != geteuid())) {
         close(fd);
-        return nullptr;
+        return -1;
     }
-    FILE* file = fdopen(fd, "r");
-    if (file == nullptr)
-        close(fd);
-    return file;
+    return fd;
+}
+
+// The first kJobFileReadMax bytes of the file; stops early for a cancelled job.
+std::string ReadJobFile(int fd)
+{
+    std::string text(kJobFileReadMax, '\0');
+    size_t got = 0;
+    while (got < text.size() && !Canceled) {
+        const ssize_t n = read(fd, &text[got], text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    text.resize(got);
+    return text;
 }
 
 // Drops every character of `set` from `text`.
@@ -58,15 +80,29 @@ int _GetFirmwVersion(long /*device*/, double* version)
     return 0;
 }
 
+bool JobFileAnnounced(const char* jobId)
+{
+    const int fd = OpenJobFile(JobFilePath(jobId));
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
 int _GetValuePrInfoFile(const char* key, const char* jobId, char* out, int outSize)
 {
     if (key == nullptr || jobId == nullptr || *key == '\0')
         return 0;
-    FILE* file = OpenJobFile(JobFilePath(jobId));
+    const int fd = OpenJobFile(JobFilePath(jobId));
+    if (fd < 0)
+        return 0;
+    std::string text = ReadJobFile(fd);
+    close(fd);
+    FILE* file = text.empty() ? nullptr : fmemopen(&text[0], text.size(), "r");
     if (file == nullptr)
         return 0;
     char line[256];   // at most 255 characters a line
-    while (fgets(line, sizeof line, file) != nullptr) {
+    while (!Canceled && fgets(line, sizeof line, file) != nullptr) {
         const char* at = strstr(line, key);
         if (at == nullptr)
             continue;

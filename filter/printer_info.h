@@ -13,7 +13,12 @@ int _GetFirmwVersion(long device, double* version);
 // its value (the text from the key on, with every character of the key, every
 // double quote and every line feed removed) into `out` when it is shorter than
 // outSize. Always 0; `out` stays untouched when nothing fits or matches.
+// Only the file's first 4 KiB count, and only a regular file that the backend
+// (root) or our own user made; a cancelled job stops reading.
 int _GetValuePrInfoFile(const char* key, const char* jobId, char* out, int outSize);
 
 // "/tmp/Print_<jobId>.log", the file the print backend creates for each job.
 std::string JobFilePath(const char* jobId);
+
+// True when the backend's job file is there, by the same rules as the lookup.
+bool JobFileAnnounced(const char* jobId);

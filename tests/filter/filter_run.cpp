@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -146,6 +148,13 @@ size_t FilterProcess::OutputSize() const
 void FilterProcess::Signal(int signal) const
 {
     kill(pid, signal);
+}
+
+bool FilterProcess::BlockedInRead() const
+{
+    std::ifstream syscall("/proc/" + std::to_string(pid) + "/syscall");
+    long number = -1;
+    return static_cast<bool>(syscall >> number) && number == SYS_read;
 }
 
 FilterResult FilterProcess::Wait()

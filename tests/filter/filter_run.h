@@ -35,6 +35,8 @@ public:
     // Bytes written to standard output so far.
     size_t OutputSize() const;
     void Signal(int signal) const;
+    // True once the filter waits inside a read() system call.
+    bool BlockedInRead() const;
     FilterResult Wait();
 
 private:

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <memory>
 #include <thread>
@@ -398,6 +399,30 @@ TEST_F(FilterStream, SigtermMidPageStopsTheJobWithoutAnotherByte)
     EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(30));
     EXPECT_EQ(cancelled.status, 0);
     EXPECT_TRUE(cancelled.out.empty());
+
+    // Cancelled while waiting for raster that never comes: the read gives
+    // way at once instead of being restarted.
+    int silentFds[2];
+    ASSERT_EQ(pipe(silentFds), 0);
+    FilterCall silent = Job("", "");
+    silent.args = JobArgs("41", "");
+    silent.stdinFd = silentFds[0];
+    FilterProcess blocked(silent);
+    close(silentFds[0]);
+    for (int i = 0; i < 500 && !blocked.BlockedInRead(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(blocked.BlockedInRead());
+    blocked.Signal(SIGTERM);
+    // Waits on a separate thread, so a filter that never ends fails the test
+    // instead of hanging it; the pipe is closed only after the verdict.
+    std::promise<FilterResult> ended;
+    std::thread waiter([&] { ended.set_value(blocked.Wait()); });
+    std::future<FilterResult> result = ended.get_future();
+    const bool inTime = result.wait_for(std::chrono::seconds(1)) == std::future_status::ready;
+    close(silentFds[1]);
+    waiter.join();
+    EXPECT_TRUE(inTime) << "the filter outlived its cancel";
+    EXPECT_EQ(result.get().status, 0);
 }
 
 TEST_F(FilterStream, BadArgumentsAndUnreadableInputEndTheJobWithStatusOne)
@@ -433,13 +458,18 @@ TEST_F(FilterStream, UnusableRasterHeadersAreRefusedWithAnErrorLine)
     // Prints finished before the bad page stay written; the half-filled sheet does not.
     calls.push_back(Job("", Raster("--width 90 --height 60 --pages 3 --bad huge --bad-page 3")));
     calls.push_back(Job("PageSize=153x102mmx2", Raster("--width 90 --height 60 --pages 2 --bad bits --bad-page 2")));
+    // More copies than the queue allows: 999 without a limit in the PPD, or the PPD's own.
+    calls.push_back(Job("", Raster("--width 90 --height 60 --copies 2147483647")));
+    calls.push_back(Job("", Raster("--width 90 --height 60 --copies 1000")));
+    calls.push_back(Job("", Raster("--width 90 --height 60 --copies 3")));
+    calls.back().ppd = WorkFile("max2.ppd", "*PPD-Adobe: \"4.3\"\n*cupsMaxCopies: 2\n");
 #ifndef __SANITIZE_ADDRESS__   // the address sanitizer cannot start under a memory limit
     // A page within the bound that memory cannot hold is refused the same way.
     calls.push_back(Job("", Raster("--width 10000 --height 10000 --short 1")));
     calls.back().addressSpaceMb = 200;
 #endif
     const std::vector<FilterResult> runs = RunAll(calls);
-    const size_t prints[] = {0, 0, 0, 0, 0, 0, 0, 2, 0, 0};
+    const size_t prints[] = {0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0};
     for (size_t i = 0; i < runs.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(runs[i].status, 1);

@@ -2,11 +2,13 @@
 // header checks.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
 
 #include "cups_value.h"
+#include "filter_job.h"
 #include "filter_fixtures.h"
 #include "printer_info.h"
 #include "raster_page.h"
@@ -44,6 +46,15 @@ TEST(PpdReader, LongLinesNamesAndMissingFilesFindNothing)
     EXPECT_EQ(wrappedPpdFindDefChoice(ppd.handle, "Tail"), nullptr);
     EXPECT_STREQ(wrappedPpdFindDefChoice(ppd.handle, "Long"), "ok");
     EXPECT_EQ(wrappedPpdFindDefChoice(ppd.handle, std::string(300, 'L').c_str()), nullptr);
+
+    // A NUL inside an overlong line does not end it early either.
+    std::string nul = "*OpenUI x";
+    nul += '\0';
+    nul += std::string(255 - nul.size(), 'y') + "*DefaultTail: caught\n*cupsMaxCopies: 50\n";
+    PpdFile withNul(nul);
+    EXPECT_EQ(wrappedPpdFindDefChoice(withNul.handle, "Tail"), nullptr);
+    EXPECT_STREQ(wrappedPpdFindKeyword(withNul.handle, "cupsMaxCopies"), "50");
+    EXPECT_EQ(wrappedPpdFindKeyword(withNul.handle, "cupsMax"), nullptr);
     EXPECT_EQ(wrappedPpdFindDefChoice(ppd.handle, nullptr), nullptr);
     EXPECT_EQ(wrappedPpdFindDefChoice(nullptr, "Long"), nullptr);
 
@@ -131,6 +142,27 @@ TEST(JobFileLookup, ValuesThatDoNotFitAndFilesThatAreNotFilesLeaveTheAnswerAlone
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(fifo.Value(), "untouched");
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+
+    // Only the first 4 KiB are read: the backend writes a line or two.
+    EXPECT_EQ(JobFile(std::string(8192, '\n') + "MEDIA_SIZE=\"310\"\n").Value(), "untouched");
+    // A cancelled job reads nothing.
+    Canceled = 1;
+    EXPECT_EQ(JobFile("MEDIA_SIZE=\"310\"\n").Value(), "untouched");
+    Canceled = 0;
+    // Links and another user's file are not the backend's.
+    JobFile target("MEDIA_SIZE=\"310\"\n");
+    JobFile link("");
+    unlink(JobFilePath(link.id.c_str()).c_str());
+    ASSERT_EQ(symlink(JobFilePath(target.id.c_str()).c_str(), JobFilePath(link.id.c_str()).c_str()), 0);
+    EXPECT_EQ(link.Value(), "untouched");
+    EXPECT_FALSE(JobFileAnnounced(link.id.c_str()));
+    EXPECT_TRUE(JobFileAnnounced(target.id.c_str()));
+    if (geteuid() == 0) {
+        JobFile forged("MEDIA_SIZE=\"310\"\n");
+        ASSERT_EQ(chown(JobFilePath(forged.id.c_str()).c_str(), 65534, 65534), 0);
+        EXPECT_EQ(forged.Value(), "untouched");
+        EXPECT_FALSE(JobFileAnnounced(forged.id.c_str()));
+    }
 
     double version = 0;
     EXPECT_EQ(_GetFirmwVersion(0, nullptr), 3);
