@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
 const char kInstallPath[] = "/opt/brennholt/korvane_zr_status/korvane_zr_status";
 
 namespace {
@@ -33,7 +35,11 @@ int countForeignPieces(std::FILE *stream, std::FILE *echo)
 
 bool checkDoubleStartApp()
 {
-    const std::string command = std::string("ps auxww | grep ") + kInstallPath;
+    // Only the processes of the user starting the program (real user id):
+    // another user's copies, or any process of theirs whose arguments hold
+    // the path, must not keep this user's monitor from starting.
+    const std::string command = "ps -ww -U " + std::to_string(::getuid()) +
+                                " -o pid,args | grep " + kInstallPath;
     std::FILE *pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
         return false;

@@ -1,5 +1,6 @@
-// The program refuses to run twice: it counts the processes whose command
-// line holds its install path, as the process list shows them.
+// The program refuses to run twice: it counts the processes of the same
+// (real) user whose command line holds its install path, as the process
+// list shows them.
 #pragma once
 
 #include <cstdio>

@@ -1,11 +1,14 @@
 #include "status_monitor.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <QMetaType>
 #include <QStringList>
-#include <QTextStream>
 #include <QTimerEvent>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -36,12 +39,59 @@ QString quotedValue(const QString &piece)
     return piece.mid(open + 1, close - open - 1);
 }
 
-bool openWithRetry(QFile &file)
+// The daemon's file is about 250 bytes; anything larger is not its.
+constexpr qint64 kMaxInfoFileSize = 4096;
+
+enum class InfoFile { Read, Missing, Refused };
+
+// The one place that touches the information file. /tmp is world-writable:
+// whatever else sits under the name must neither block the worker (a FIFO,
+// a device), nor swamp it (a huge file, a link to /dev/zero), nor speak for
+// the printer (a file of another user). Only a plain file of root (the
+// daemon) or of the current user, of at most kMaxInfoFileSize bytes, is
+// read; a link is never followed.
+InfoFile readInfoFile(const QByteArray &path, QByteArray *bytes)
 {
-    if (file.open(QIODevice::ReadOnly))
-        return true;
+    bytes->clear();
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno == ENOENT ? InfoFile::Missing : InfoFile::Refused;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+              (st.st_uid == 0 || st.st_uid == ::geteuid()) && st.st_size <= kMaxInfoFileSize;
+    if (ok) {
+        // One byte beyond the limit tells a file that grew since fstat.
+        char buffer[kMaxInfoFileSize + 1];
+        qint64 total = 0;
+        while (total < qint64(sizeof buffer)) {
+            const ssize_t n = ::read(fd, buffer + total, sizeof buffer - size_t(total));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                ok = false;
+                break;
+            }
+            if (n == 0)
+                break;
+            total += n;
+        }
+        if (ok && total <= kMaxInfoFileSize)
+            *bytes = QByteArray(buffer, int(total));
+        else
+            ok = false;
+    }
+    ::close(fd);
+    return ok ? InfoFile::Read : InfoFile::Refused;
+}
+
+// A file that is there but cannot be read is tried once more a moment later.
+InfoFile readWithRetry(const QByteArray &path, QByteArray *bytes)
+{
+    const InfoFile first = readInfoFile(path, bytes);
+    if (first != InfoFile::Refused)
+        return first;
     usleep(kRetryPause);
-    return file.open(QIODevice::ReadOnly);
+    return readInfoFile(path, bytes);
 }
 
 const int kStatusMapTypeId = qRegisterMetaType<QMap<QString, QString>>("QMap<QString,QString>");
@@ -94,15 +144,12 @@ QMap<QString, QString> StatusMonitor::getPrinterStatus()
 bool StatusMonitor::createStatusMap(QMap<QString, QString> &map)
 {
     map.clear();
-    QFile file(filePath);
-    if (!file.exists() || !openWithRetry(file)) {
+    QByteArray bytes;
+    if (readWithRetry(QFile::encodeName(filePath), &bytes) != InfoFile::Read) {
         map = offlineStatusMap();
         return false;
     }
-    QTextStream stream(&file);
-    stream.setCodec("UTF-8");
-    const QString text = stream.readAll();
-    file.close();
+    const QString text = QString::fromUtf8(bytes);
 
     const QStringList pieces = text.split(QLatin1Char('\n'), Qt::KeepEmptyParts);
     if (pieces.size() != kPieceCount)

@@ -20,7 +20,9 @@ public:
     // One reading, retried once 100 ms later when the first read failed.
     QMap<QString, QString> getPrinterStatus();
     // Fills `map` from the file; false when it is missing, unopenable or not
-    // of the fifteen-line form (a half-written file usually is not).
+    // of the fifteen-line form (a half-written file usually is not). Only a
+    // plain file of at most 4096 bytes, of root or of the current user, is
+    // read, never through a link: anything else gives the offline map.
     bool createStatusMap(QMap<QString, QString> &map);
 
 signals:

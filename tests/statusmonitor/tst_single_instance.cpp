@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <memory>
 
+#include <unistd.h>
+
 namespace {
 
 struct Stream {
@@ -32,13 +34,21 @@ int count(const QByteArray &text, QByteArray *echoed = nullptr)
 }
 
 // A process whose command line starts with the install path, like an
-// installed copy of the program.
+// installed copy of the program; with `user` set, a copy run by that user
+// id (needs root).
 class FakeCopy
 {
 public:
-    FakeCopy()
+    explicit FakeCopy(int user = -1)
     {
-        process.start("bash", {"-c", QString("exec -a %1 sleep 120").arg(kInstallPath)});
+        const QString copy = QString("exec -a %1 sleep 120").arg(kInstallPath);
+        if (user < 0) {
+            process.start("bash", {"-c", copy});
+        } else {
+            const QString id = QString::number(user);
+            process.start("setpriv", {"--reuid=" + id, "--regid=" + id, "--clear-groups",
+                                      "bash", "-c", copy});
+        }
         process.waitForStarted();
     }
     ~FakeCopy()
@@ -114,6 +124,31 @@ private slots:
         }
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 255);
+    }
+
+    // Only the copies of the user who starts the program count: another
+    // user's copies, however many, stop nobody else's monitor.
+    void copiesOfOtherUsersDoNotCount()
+    {
+        if (::geteuid() != 0)
+            QSKIP("running copies as another user needs root");
+        QVERIFY2(!checkDoubleStartApp(), "copies of the program are already running");
+        std::vector<std::unique_ptr<FakeCopy>> copies;
+        for (int i = 0; i < 3; ++i)
+            copies.emplace_back(new FakeCopy(65534));
+        for (auto &copy : copies)
+            QTRY_VERIFY(copy->ready());
+        QVERIFY(!checkDoubleStartApp());
+
+        for (int i = 0; i < 2; ++i)
+            copies.emplace_back(new FakeCopy);
+        for (auto &copy : copies)
+            QTRY_VERIFY(copy->ready());
+        QVERIFY(!checkDoubleStartApp());
+
+        copies.emplace_back(new FakeCopy);
+        QTRY_VERIFY(copies.back()->ready());
+        QVERIFY(checkDoubleStartApp());
     }
 };
 

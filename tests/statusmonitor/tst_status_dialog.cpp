@@ -10,7 +10,18 @@
 #include <QTranslator>
 #include <QtTest>
 
+#include <QElapsedTimer>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 int qInitResources_statusmonitor();
 
@@ -19,6 +30,7 @@ namespace {
 const QString kWatchA = "/tmp/ZR_A1234_UTIL";
 const QString kWatchB = "/tmp/ZR_B5678_UTIL";
 const QString kInfoA = "/tmp/ZR_A1234.log";
+const QString kInfoB = "/tmp/ZR_B5678.log";
 
 QString en(const char *key) { return QCoreApplication::translate("StatusDialog", key); }
 
@@ -34,6 +46,56 @@ QStringList zrFilesInTmp()
 {
     return QDir("/tmp").entryList({"ZR_*"}, QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
 }
+
+// Frees a reader stuck in open() on a FIFO, so that a failing test cannot
+// leave the window waiting for its worker for ever: once `afterMs` have
+// passed (noted as used) and in any case when the object goes, it opens the
+// other end, takes the name away and closes the end again a little later,
+// so the stuck reader reads an end of file and its next try finds no file.
+class FifoRescue
+{
+public:
+    FifoRescue(const QString &path, int afterMs)
+        : name(QFile::encodeName(path)), thread([this, afterMs] {
+              std::unique_lock<std::mutex> lock(mutex);
+              if (!wake.wait_for(lock, std::chrono::milliseconds(afterMs), [this] { return stopping; })) {
+                  rescued = true;
+                  release();
+              }
+          })
+    {
+    }
+    ~FifoRescue()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+        }
+        wake.notify_all();
+        thread.join();
+        release();
+    }
+    bool used() const { return rescued; }
+
+private:
+    void release()
+    {
+        // O_RDWR never blocks on a FIFO on Linux and counts as a writer.
+        const int fd = ::open(name.constData(), O_RDWR | O_NONBLOCK);
+        ::unlink(name.constData());
+        if (fd >= 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            ::close(fd);
+        }
+    }
+
+    QByteArray name;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopping = false;
+    std::atomic<bool> rescued{false};
+    std::thread thread;
+};
 
 } // namespace
 
@@ -219,6 +281,29 @@ private slots:
         dialog.reset();
         QVERIFY(!QFileInfo::exists(kWatchB));
         QVERIFY(QFileInfo::exists("/tmp/ZR_B5678_TC_UTIL"));
+    }
+
+    // A FIFO planted as a printer's information file must not stop the
+    // worker: the window shows that printer offline, and switching away,
+    // which waits for the worker to end, comes back at once.
+    void plantedFifoKeepsTheWindowResponsive()
+    {
+        QVERIFY(writeInfoFile(kInfoA, infoFileText(InfoValues())));
+        dialog.reset(new StatusDialog);
+        QTRY_COMPARE(labelText(*dialog, "label_Status"), QString("Waiting"));
+
+        QVERIFY(::mkfifo(QFile::encodeName(kInfoB).constData(), 0644) == 0);
+        FifoRescue rescue(kInfoB, 8000);
+        printerList(*dialog)->setCurrentIndex(1);
+        QTRY_COMPARE_WITH_TIMEOUT(labelText(*dialog, "label_Status"), QString("Offline"), 5000);
+        QCOMPARE(labelText(*dialog, "label_SerialValue"), QString("---"));
+
+        QElapsedTimer clock;
+        clock.start();
+        printerList(*dialog)->setCurrentIndex(0);
+        QVERIFY2(!rescue.used(), "switching away waited for the worker stuck on the FIFO");
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString("switching away took %1 ms").arg(clock.elapsed())));
+        QTRY_COMPARE(labelText(*dialog, "label_Status"), QString("Waiting"));
     }
 
     // A click or a key on the list re-reads CUPS; the selection starts again

@@ -4,13 +4,24 @@
 #include "worker_thread.h"
 
 #include <QAtomicInt>
+#include <QDataStream>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
 #include <memory>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +31,127 @@ StatusMap read(const QString &path)
     StatusMap map;
     monitor.createStatusMap(map);
     return map;
+}
+
+QByteArray bytes(const QString &path) { return QFile::encodeName(path); }
+
+// What one reading of a file gave, taken in a child process so that a reader
+// that hangs or aborts fails the test instead of taking the test with it.
+struct ChildReading {
+    QString fault; // empty when the child answered in time
+    bool created = false;
+    StatusMap map;
+    StatusMap retried;
+};
+
+#if defined(__SANITIZE_ADDRESS__)
+#define KZR_NO_ADDRESS_LIMIT 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KZR_NO_ADDRESS_LIMIT 1
+#endif
+#endif
+
+// Keeps a runaway reader from taking the machine's memory: a few hundred
+// megabytes above what the child has mapped already.
+void limitChildMemory()
+{
+#ifndef KZR_NO_ADDRESS_LIMIT
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return;
+    const rlim_t pages = statm.readAll().split(' ').value(0).toULongLong();
+    const rlim_t limit = pages * rlim_t(::sysconf(_SC_PAGESIZE)) + (rlim_t(512) << 20);
+    const struct rlimit rl = {limit, limit};
+    ::setrlimit(RLIMIT_AS, &rl);
+#endif
+}
+
+ChildReading readInChild(const QString &path, int deadlineMs)
+{
+    ChildReading result;
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        result.fault = QStringLiteral("no pipe");
+        return result;
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        result.fault = QStringLiteral("no fork");
+        return result;
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        limitChildMemory();
+        StatusMonitor monitor(path, 500);
+        StatusMap map;
+        const bool created = monitor.createStatusMap(map);
+        const StatusMap retried = monitor.getPrinterStatus();
+        QByteArray out;
+        QDataStream stream(&out, QIODevice::WriteOnly);
+        stream << created << map << retried;
+        const char *p = out.constData();
+        qsizetype left = out.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fds[1], p, size_t(left));
+            if (n <= 0)
+                break;
+            p += n;
+            left -= n;
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray in;
+    QElapsedTimer clock;
+    clock.start();
+    bool eof = false;
+    while (!eof) {
+        const qint64 left = deadlineMs - clock.elapsed();
+        if (left <= 0)
+            break;
+        struct pollfd pfd = {fds[0], POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, int(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;
+        char buffer[4096];
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            eof = true;
+        else
+            in.append(buffer, int(n));
+    }
+    ::close(fds[0]);
+    if (!eof)
+        ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!eof) {
+        result.fault = QStringLiteral("the reader was still busy after %1 ms").arg(deadlineMs);
+    } else if (WIFSIGNALED(status)) {
+        result.fault = QStringLiteral("the reader died of signal %1").arg(WTERMSIG(status));
+    } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || in.isEmpty()) {
+        result.fault = QStringLiteral("the reader ended without an answer");
+    } else {
+        QDataStream stream(in);
+        stream >> result.created >> result.map >> result.retried;
+    }
+    return result;
+}
+
+// A valid information file of exactly `size` bytes: the model line, which
+// the reader skips, is stretched.
+QByteArray infoFileOfSize(int size)
+{
+    QByteArray text = infoFileText(InfoValues());
+    const int extra = size - text.size();
+    text.replace("MODEL=\"ZR\"", "MODEL=\"ZR\"" + QByteArray(qMax(extra, 0), 'x'));
+    return text;
 }
 
 } // namespace
@@ -147,6 +279,72 @@ private slots:
         text.replace("TOTAL_COUNT=\"5678\"\n\n", "TOTAL_COUNT=\"5678\"\nTOTAL_COUNT=\"9\"\n");
         QVERIFY(writeInfoFile(path, text));
         QCOMPARE(read(path).value("TOTAL_COUNT"), QString("9"));
+    }
+
+    // Whatever somebody else placed under the name in the world-writable /tmp
+    // is refused promptly, like a missing file: nothing that blocks (a FIFO),
+    // nothing larger than a few kilobytes, no link, nothing of another user.
+    // The daemon's own file, of root, or one of the current user is read.
+    void foreignOrHostileFileGivesOfflineMap_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("fifo") << "fifo" << false;
+        QTest::newRow("1.5 GB sparse file") << "sparse" << false;
+        QTest::newRow("link to /dev/zero") << "zero link" << false;
+        QTest::newRow("link to a valid file") << "file link" << false;
+        QTest::newRow("valid file of another user") << "foreign" << false;
+        QTest::newRow("one byte over 4096") << "4097" << false;
+        QTest::newRow("4096 bytes") << "4096" << true;
+        QTest::newRow("valid file of root (or ours)") << "root" << true;
+    }
+    void foreignOrHostileFileGivesOfflineMap()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, readable);
+        const QByteArray name = bytes(path);
+        if (kind == "fifo") {
+            QVERIFY(::mkfifo(name.constData(), 0644) == 0);
+        } else if (kind == "sparse") {
+            const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            QVERIFY(fd >= 0);
+            const bool grown = ::ftruncate(fd, off_t(1536) << 20) == 0;
+            ::close(fd);
+            QVERIFY(grown);
+        } else if (kind == "zero link") {
+            QVERIFY(::symlink("/dev/zero", name.constData()) == 0);
+        } else if (kind == "file link") {
+            const QString valid = dir->filePath(QStringLiteral("valid.log"));
+            QVERIFY(writeInfoFile(valid, infoFileText(InfoValues())));
+            QVERIFY(::symlink(bytes(valid).constData(), name.constData()) == 0);
+        } else if (kind == "foreign") {
+            if (::geteuid() != 0)
+                QSKIP("handing a file to another user needs root");
+            QVERIFY(writeInfoFile(path, infoFileText(InfoValues())));
+            QVERIFY(::chown(name.constData(), 65534, 65534) == 0);
+        } else if (kind == "4097" || kind == "4096") {
+            const QByteArray text = infoFileOfSize(kind.toInt());
+            QCOMPARE(text.size(), kind.toInt());
+            QVERIFY(writeInfoFile(path, text));
+        } else if (kind == "root") {
+            QVERIFY(writeInfoFile(path, infoFileText(InfoValues())));
+            if (::geteuid() == 0)
+                QVERIFY(::chown(name.constData(), 0, 0) == 0);
+        }
+
+        const ChildReading reading = readInChild(path, 5000);
+        QVERIFY2(reading.fault.isEmpty(), qPrintable(reading.fault));
+        if (readable) {
+            QVERIFY(reading.created);
+            QCOMPARE(reading.map.size(), 8);
+            QCOMPARE(reading.map.value("PRINTER_STATUS"), QString("00000"));
+            QCOMPARE(reading.map.value("TOTAL_COUNT"), QString("5678"));
+            QCOMPARE(reading.retried, reading.map);
+        } else {
+            QVERIFY(!reading.created);
+            QCOMPARE(reading.map, offlineStatusMap());
+            QCOMPARE(reading.retried, offlineStatusMap());
+        }
     }
 
     // In its thread the worker reports every period, follows the file as the
