@@ -2,6 +2,7 @@
 // its output judged by the stream inspector and, where the values are known,
 // byte by byte.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <png.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -403,7 +404,7 @@ TEST_F(FilterStream, SigtermMidPageStopsTheJobWithoutAnotherByte)
     // Cancelled while waiting for raster that never comes: the read gives
     // way at once instead of being restarted.
     int silentFds[2];
-    ASSERT_EQ(pipe(silentFds), 0);
+    ASSERT_EQ(pipe2(silentFds, O_CLOEXEC), 0);  // the filter must not hold the writing end
     FilterCall silent = Job("", "");
     silent.args = JobArgs("41", "");
     silent.stdinFd = silentFds[0];

@@ -63,7 +63,8 @@ pids+=($!)
 # Plugged in: the daemon adds the queue and writes the information file.
 order plug "$serial" MS310 100
 queue_uri() { lpstat -v KORVANE-ZR 2>/dev/null | sed -n 's/^device for KORVANE-ZR: //p'; }
-kzr_wait_for 30 test -n "$(queue_uri)"
+queue_added() { [ -n "$(queue_uri)" ]; }
+kzr_wait_for 30 queue_added
 kzr_check_eq "daemon added KORVANE-ZR for the printer" "${KZR_SERIAL_URI_PREFIX}$serial" "$(queue_uri)"
 kzr_check "information file written" test -s "$info"
 lpinfo_out=$(lpinfo --include-schemes korvane-zvobackend -v 2>&1)
