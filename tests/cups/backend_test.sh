@@ -44,7 +44,7 @@ start_job 42
 kzr_check "job file appears" kzr_wait_for 5 test -f /tmp/Print_42.log
 kzr_check "pause file named after the device URI while printing" test -f "$pause"
 kzr_check "job file carries the media size" grep -qx 'MEDIA_SIZE="310"' /tmp/Print_42.log
-kzr_check_eq "job and pause files are writable by every user" "666 666" \
+kzr_check_eq "job and pause files are readable by all, written by the backend alone" "644 644" \
   "$(stat -c %a /tmp/Print_42.log) $(stat -c %a "$pause")"
 kzr_check "no stream published before the job ends" test ! -e "$out/job-42.zr"
 cat "$work/stream" >&9; exec 9>&-
