@@ -20,8 +20,8 @@ std::string JobFilePath(const std::string& jobId);
 // the file system's name limit.
 std::string PauseFilePath(const std::string& deviceUri);
 
-// Creates `path` as a new, empty regular file with mode 0666 (the filter
-// and the daemon run as other users) and returns its descriptor, or -1 with
+// Creates `path` as a new, empty regular file with mode 0644 (the filter
+// and the daemon run as other users and only read it) and returns its descriptor, or -1 with
 // errno set. Whatever already stands at that name - a file left by a
 // crashed job or a symbolic link pointing elsewhere - is unlinked first;
 // unlink removes a link itself, never its target, and the exclusive,
