@@ -2,6 +2,7 @@
 
 #include "backend_files.h"
 #include "job_stream.h"
+#include "printer_watch.h"
 #include "queue_registration.h"
 #include "serial_number.h"
 #include "usb_printer.h"
@@ -17,6 +18,7 @@ volatile std::sig_atomic_t gCancelled = 0;
 namespace {
 
 using zr_backend::ClaimedPrinter;
+using zr_backend::Wait;
 
 constexpr int kDiscoveryWaitSeconds = 3;
 // How long a job waits for its printer to be plugged in before CUPS is asked
@@ -79,6 +81,96 @@ Found FindPrinter(libusb_context* usb, const std::string& serial, ClaimedPrinter
 int Cancelled(FILE* log)
 {
     fprintf(log, "INFO: Job cancelled\n");
+    return CUPS_BACKEND_OK;
+}
+
+// The end of a job that did not finish: never reported as completed.
+int Unfinished(Wait why, int printed, int sent, FILE* log)
+{
+    switch (why) {
+    case Wait::Cancelled:
+        return Cancelled(log);
+    case Wait::Gone:
+        fprintf(log, "ERROR: The printer stopped answering after %d of %d prints\n", printed, sent);
+        // Nothing came out: the whole job can be tried again.
+        return printed == 0 ? CUPS_BACKEND_RETRY : CUPS_BACKEND_FAILED;
+    case Wait::Stalled:
+        fprintf(log, "ERROR: The printer stopped printing after %d of %d prints\n", printed, sent);
+        return CUPS_BACKEND_FAILED;
+    case Wait::Ready:
+        break;
+    }
+    return CUPS_BACKEND_OK;
+}
+
+// Set between the stream and the printer: each sheet waits for media that
+// can print it, each print for a printer without error, and the prints sent
+// are counted.
+struct Gate {
+    // The sink result that stops the stream while the printer is waited for.
+    static constexpr int kHeld = 1000;
+
+    libusb_device_handle* handle;
+    zr_backend::PrinterWatch& watch;
+    int prints = 0;
+    Wait held = Wait::Ready;
+
+    int operator()(const unsigned char* data, size_t length)
+    {
+        const bool start = RecordIs(data, length, "CNTRL", "START");
+        if (RecordIs(data, length, "IMAGE", "MULTICUT"))
+            held = watch.UntilMediaTakes(static_cast<int>(RecordNumber(data, length)));
+        else if (start)
+            held = watch.UntilReady();
+        if (held != Wait::Ready)
+            return kHeld;
+        const int result = deviceWrite(handle, data, static_cast<int>(length));
+        if (result == 0 && start)
+            ++prints;
+        return result;
+    }
+};
+
+int SendAndConfirm(const JobRequest& job, libusb_device_handle* handle, zr_backend::PrinterWatch& watch, FILE* log)
+{
+    Gate gate{handle, watch};
+    const RecordSink toPrinter = [&gate](const unsigned char* data, size_t length) { return gate(data, length); };
+    StreamResult sent;
+    for (int copy = 0; copy < job.copies && !gCancelled; ++copy) {
+        if (copy > 0 && lseek(job.inputFd, 0, SEEK_SET) != 0)
+            break;
+        sent = SendStream(job.inputFd, toPrinter, &gCancelled);
+        if (sent.sinkResult != 0 || sent.readFailed || sent.cancelled || !sent.framed)
+            break;
+    }
+    fprintf(log, "DEBUG: Sent %zu bytes in %zu writes, %d prints\n", sent.bytes, sent.records, gate.prints);
+    if (sent.cancelled || gCancelled)
+        return Cancelled(log);
+    if (sent.sinkResult == Gate::kHeld)
+        return Unfinished(gate.held, 0, gate.prints, log);
+    if (sent.readFailed) {
+        fprintf(log, "ERROR: Cannot read the print data\n");
+        return CUPS_BACKEND_FAILED;
+    }
+    if (sent.sinkResult != 0) {
+        fprintf(log, "ERROR: The printer stopped taking data (%s)\n",
+            sent.sinkResult < 0 ? libusb_error_name(sent.sinkResult) : "bad record");
+        return sent.sinkResult == LIBUSB_ERROR_NO_DEVICE ? CUPS_BACKEND_RETRY : CUPS_BACKEND_FAILED;
+    }
+    if (!sent.framed) {
+        // Bytes that are not our records never reach the printer.
+        fprintf(log, "ERROR: The print data is not a ZR command stream%s\n",
+            sent.bytes == 0 ? "; nothing was sent to the printer" : "");
+        return CUPS_BACKEND_FAILED;
+    }
+    fprintf(log, "INFO: Print data sent, waiting for the prints\n");
+    fflush(log);
+    int printed = 0;
+    const Wait done = watch.UntilPrinted(gate.prints, &printed);
+    watch.ReportMedia();
+    if (done != Wait::Ready)
+        return Unfinished(done, printed, gate.prints, log);
+    fprintf(log, "INFO: %d of %d prints made\n", printed, gate.prints);
     return CUPS_BACKEND_OK;
 }
 
@@ -171,43 +263,19 @@ int RunJob(const JobRequest& job, FILE* log)
     }
     fprintf(log, "STATE: -offline-report\n");
 
-    // The filter waits for this file before it reads its pages; a known
-    // media size lets it put two pictures on one sheet.
-    const std::string media = zr_backend::MediaSize(printer.Handle());
+    zr_backend::PrinterWatch watch(printer.Handle(), log, &gCancelled);
+    if (const Wait ready = watch.UntilReady(); ready != Wait::Ready)
+        return Unfinished(ready, 0, 0, log);
+    watch.ReportMedia();
+
+    // The filter waits for this file before it reads its pages; a media set
+    // that takes two-up sheets lets it put two pictures on one.
     TmpFile jobFile;
-    if (!jobFile.Create(jobPath, "MEDIA_SIZE=\"" + media + "\"\n")) {
+    if (!jobFile.Create(jobPath, "MEDIA_SIZE=\"" + watch.MediaText() + "\"\n")) {
         fprintf(log, "ERROR: Cannot create the job file in /tmp\n");
         return CUPS_BACKEND_RETRY;
     }
-    fprintf(log, "DEBUG: Loaded media reported as \"%s\"\nINFO: Sending data to the printer\n", media.c_str());
+    fprintf(log, "INFO: Sending data to the printer\n");
     fflush(log);
-
-    libusb_device_handle* handle = printer.Handle();
-    const RecordSink toPrinter = [handle](const unsigned char* data, size_t length) {
-        return deviceWrite(handle, data, static_cast<int>(length));
-    };
-    StreamResult sent;
-    for (int copy = 0; copy < job.copies && !gCancelled; ++copy) {
-        if (copy > 0 && lseek(job.inputFd, 0, SEEK_SET) != 0)
-            break;
-        sent = SendStream(job.inputFd, toPrinter, &gCancelled);
-        if (sent.sinkResult != 0 || sent.readFailed || sent.cancelled)
-            break;
-    }
-    fprintf(log, "DEBUG: Sent %zu bytes in %zu writes\n", sent.bytes, sent.records);
-    if (!sent.framed)
-        fprintf(log, "DEBUG: The job is not made of printer command records; sent as it came\n");
-    if (sent.cancelled || gCancelled)
-        return Cancelled(log);
-    if (sent.readFailed) {
-        fprintf(log, "ERROR: Cannot read the print data\n");
-        return CUPS_BACKEND_FAILED;
-    }
-    if (sent.sinkResult != 0) {
-        fprintf(log, "ERROR: The printer stopped taking data (%s)\n",
-            sent.sinkResult < 0 ? libusb_error_name(sent.sinkResult) : "bad record");
-        return sent.sinkResult == LIBUSB_ERROR_NO_DEVICE ? CUPS_BACKEND_RETRY : CUPS_BACKEND_FAILED;
-    }
-    fprintf(log, "INFO: Print data sent\n");
-    return CUPS_BACKEND_OK;
+    return SendAndConfirm(job, printer.Handle(), watch, log);
 }

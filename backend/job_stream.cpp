@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -13,7 +14,6 @@ constexpr size_t kLengthAt = 24;
 constexpr size_t kLengthDigits = 8;
 // Memory follows the bytes that really arrive, whatever a header announces.
 constexpr size_t kReadBlock = 1 << 20;
-constexpr size_t kRawBlock = 65536;
 
 struct Reader {
     int fd;
@@ -83,42 +83,60 @@ StreamResult SendStream(int fd, const RecordSink& sink, const volatile std::sig_
         return true;
     };
     std::vector<unsigned char> record;
-    while (result.framed) {
+    for (;;) {
         record.clear();
-        if (in.Read(record, kHeader) < kHeader) {
-            // The end, or a short tail that is no record: passed on as it is.
-            if (!in.cancelled)
-                send(record);
+        const size_t got = in.Read(record, kHeader);
+        if (got < kHeader) {
+            // The end; a short tail is no record.
+            result.framed = got == 0 || in.cancelled;
             break;
         }
         const long length = DataLength(record.data());
         if (length < 0) {
             result.framed = false;
-            if (!send(record))
-                break;
             break;
         }
         size_t remaining = static_cast<size_t>(length);
         while (remaining > 0) {
-            const size_t got = in.Read(record, std::min(remaining, kReadBlock));
-            if (got == 0)
+            const size_t part = in.Read(record, std::min(remaining, kReadBlock));
+            if (part == 0)
                 break;
-            remaining -= got;
+            remaining -= part;
         }
         if (in.cancelled || in.failed)
             break;
-        // A record cut short by the end of the input still goes out unchanged.
-        if (!send(record) || remaining > 0)
+        if (remaining > 0) {
+            // Cut short by the end of the input: half a record would leave
+            // the printer waiting for the rest.
+            result.framed = false;
             break;
-    }
-    if (!result.framed && result.sinkResult == 0) {
-        for (;;) {
-            record.clear();
-            if (in.Read(record, kRawBlock) == 0 || in.cancelled || !send(record))
-                break;
         }
+        if (!send(record))
+            break;
     }
     result.readFailed = in.failed;
     result.cancelled = in.cancelled;
     return result;
+}
+
+bool RecordIs(const unsigned char* record, size_t length, const char* name, const char* parameter)
+{
+    if (length < kHeader || DataLength(record) < 0)
+        return false;
+    char field[kLengthAt - 2 + 1];
+    snprintf(field, sizeof field, "%-6s%-16s", name, parameter);
+    return memcmp(record + 2, field, kLengthAt - 2) == 0;
+}
+
+long RecordNumber(const unsigned char* record, size_t length)
+{
+    if (length <= kHeader || length - kHeader > 18)
+        return -1;
+    long value = 0;
+    for (size_t i = kHeader; i < length; ++i) {
+        if (record[i] < '0' || record[i] > '9')
+            return -1;
+        value = value * 10 + (record[i] - '0');
+    }
+    return value;
 }

@@ -19,8 +19,14 @@ struct StreamResult {
     bool framed = true;    // false when the input stopped being command records
 };
 
-// Passes everything read from `fd` to `sink`, unchanged and in order: each
+// Passes every record read from `fd` to `sink`, unchanged and in order: each
 // well-formed record (ESC 'P', 8 length digits or 8 spaces) in one call.
-// Input that is not made of records is passed on as it arrives, in blocks.
-// Stops early when the sink fails, reading fails, or `*cancel` is set.
+// Input that is not a record is not passed on: the stream stops there with
+// `framed` false (a short tail at the end is such input too). Stops early
+// when the sink fails, reading fails, or `*cancel` is set.
 StreamResult SendStream(int fd, const RecordSink& sink, const volatile std::sig_atomic_t* cancel);
+
+// The record's name and parameter ("CNTRL", "START") are those given.
+bool RecordIs(const unsigned char* record, size_t length, const char* name, const char* parameter);
+// The record's data read as a decimal number, or -1.
+long RecordNumber(const unsigned char* record, size_t length);

@@ -1,6 +1,5 @@
 #include "usb_printer.h"
 
-#include "info_file.h"
 #include "printer_queries.h"
 #include "queue_registration.h"
 #include "usb_transport.h"
@@ -130,15 +129,6 @@ void UnrefAll(std::vector<libusb_device*>& devices)
     for (libusb_device* d : devices)
         libusb_unref_device(d);
     devices.clear();
-}
-
-std::string MediaSize(libusb_device_handle* handle)
-{
-    char reply[kQueryOutSize] = "";
-    if (GetMediaSize(handle, reply) <= 2)
-        return std::string();
-    // Same cut and the same character rules as the daemon's MEDIA_SIZE.
-    return InfoValue(reply + 2);
 }
 
 }  // namespace zr_backend

@@ -54,8 +54,4 @@ PrinterIdentity Identify(libusb_device* device, libusb_device_handle* handle);
 std::vector<libusb_device*> ZrDevices(libusb_context* context);
 void UnrefAll(std::vector<libusb_device*>& devices);
 
-// The loaded media as the printer reports it ("INFO"/"MEDIA", text from its
-// third character on, as the daemon publishes it); empty when unknown.
-std::string MediaSize(libusb_device_handle* handle);
-
 }  // namespace zr_backend

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 
 namespace zrsim {
 
@@ -25,25 +27,74 @@ std::string ReplyRecord(const std::string& text)
     return digits + body;
 }
 
+bool IsError(long status)
+{
+    return status >= 1000;
+}
+
+// The number in a quantity reply ("MQR:123"), or -1.
+long Quantity(const std::string& reply)
+{
+    if (reply.size() <= 4)
+        return -1;
+    char* end = nullptr;
+    const long value = strtol(reply.c_str() + 4, &end, 10);
+    return end == reply.c_str() + 4 ? -1 : value;
+}
+
 }  // namespace
+
+void ZrPrinterModel::Advance()
+{
+    const auto now = std::chrono::steady_clock::now();
+    while (state.printsPending > 0) {
+        if (IsError(state.status)) {
+            // Held: the print under way starts again once the error clears.
+            printing = false;
+            return;
+        }
+        if (!printing) {
+            printing = true;
+            printStarted = now;
+        }
+        const auto done = printStarted + std::chrono::milliseconds(state.printMillis);
+        if (now < done)
+            return;
+        --state.printsPending;
+        ++state.counter;
+        printing = false;
+        printStarted = done;
+        const long remain = Quantity(state.mediaRemainReply);
+        if (remain > 0) {
+            state.mediaRemainReply = state.mediaRemainReply.substr(0, 4) + std::to_string(remain - 1);
+            if (remain == 1)
+                state.status = state.emptyStatus;
+        }
+        printing = state.printsPending > 0;  // the next one starts as this one ends
+    }
+}
 
 ZrPrinterModel::ZrPrinterModel(PrinterState initial) : state(std::move(initial)) {}
 
 void ZrPrinterModel::Update(const std::function<void(PrinterState&)>& change)
 {
     std::lock_guard<std::mutex> hold(lock);
+    Advance();
     change(state);
 }
 
 PrinterState ZrPrinterModel::State() const
 {
     std::lock_guard<std::mutex> hold(lock);
+    // Time passing is not a change made by the caller.
+    const_cast<ZrPrinterModel*>(this)->Advance();
     return state;
 }
 
 size_t ZrPrinterModel::ReceiveBulkOut(const uint8_t* data, size_t length)
 {
     std::lock_guard<std::mutex> hold(lock);
+    Advance();
     outChunks.push_back(length);
     if (state.acceptsNoBytes)
         return 0;
@@ -88,7 +139,8 @@ std::string ZrPrinterModel::ReplyText(const ReceivedRecord& r, bool* known) cons
     if (r.name == "STATUS") {
         // The eight body bytes end with CR like every reply body.
         char body[16];
-        snprintf(body, sizeof body, "%07ld", state.status);
+        const long status = state.printsPending > 0 && !IsError(state.status) ? 1 : state.status;
+        snprintf(body, sizeof body, "%07ld", status);
         return body;
     }
     if (r.name == "INFO") {
@@ -117,8 +169,10 @@ void ZrPrinterModel::Answer(const ReceivedRecord& record)
 {
     if (!state.unplugOnCommand.empty() && state.unplugOnCommand == record.name + " " + record.parameter)
         unplugRequested = true;
-    if (record.name == "CNTRL" && record.parameter == "START")
-        ++state.counter;
+    if (record.name == "CNTRL" && record.parameter == "START") {
+        ++state.printsPending;
+        Advance();
+    }
     bool known = false;
     const std::string text = ReplyText(record, &known);
     if (!known)
@@ -259,6 +313,40 @@ void ZrPrinterModel::ClearLogs()
     records.clear();
     jobBytes.clear();
     outChunks.clear();
+}
+
+
+bool ApplySetting(PrinterState& s, const std::string& key, const std::string& value)
+{
+    static const std::map<std::string, ReplyFault> faults = {{"none", ReplyFault::None},
+        {"silent", ReplyFault::Silent}, {"buserror", ReplyFault::BusError}, {"badheader", ReplyFault::BadHeader},
+        {"shortbody", ReplyFault::ShortBody}};
+    static const std::map<std::string, std::string PrinterState::*> texts = {{"serial", &PrinterState::serial},
+        {"firmware", &PrinterState::firmware}, {"media", &PrinterState::mediaReply},
+        {"initial", &PrinterState::mediaInitialReply}, {"remain", &PrinterState::mediaRemainReply},
+        {"product-string", &PrinterState::productString}, {"device-id", &PrinterState::deviceId}};
+    static const std::map<std::string, long PrinterState::*> numbers = {{"status", &PrinterState::status},
+        {"counter", &PrinterState::counter}, {"empty-status", &PrinterState::emptyStatus}};
+    if (const auto text = texts.find(key); text != texts.end()) {
+        s.*(text->second) = value;
+        return true;
+    }
+    char* end = nullptr;
+    const long number = strtol(value.c_str(), &end, 10);
+    const bool isNumber = !value.empty() && *end == '\0';
+    if (const auto field = numbers.find(key); field != numbers.end() && isNumber) {
+        s.*(field->second) = number;
+        return true;
+    }
+    if (key == "print-ms" && isNumber && number >= 0) {
+        s.printMillis = static_cast<int>(number);
+        return true;
+    }
+    const auto fault = key == "fault" ? faults.find(value) : faults.end();
+    if (fault == faults.end())
+        return false;
+    s.fault = fault->second;
+    return true;
 }
 
 }  // namespace zrsim

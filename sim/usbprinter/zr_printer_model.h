@@ -4,6 +4,7 @@
 // other record (a print job) for later decoding, and misbehaves on request.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -34,7 +35,7 @@ struct PrinterState {
     std::string mediaRemainReply = "MQR:123";
     std::string mediaClassReply = "RF01";
     std::string mediaRemainHalfReply = "RQ:0";
-    long counter = 5678;  // answered as "CL" + number; START adds one
+    long counter = 5678;  // answered as "CL" + number; each finished print adds one
     std::string productString = "KORVANE ZR Photo Printer";
     std::string manufacturerString = "KORVANE";
     std::string deviceId = "MFG:KORVANE;MANUFACTURER:KORVANE;MODEL:ZR;CLASS:PRINTER;COMMAND SET:KZR;";
@@ -52,7 +53,23 @@ struct PrinterState {
     std::string unplugOnCommand;
     // A bulk-out transfer reports success but takes no bytes.
     bool acceptsNoBytes = false;
+
+    // Printing: each START record queues a print that takes this long
+    // (0: done at once). Meanwhile the status reads 1, unless `status` is
+    // an error (1000 and up), which holds every print until it is cleared.
+    // A finished print adds one to the counter and takes one from the
+    // remaining count; the last print of a set leaves `emptyStatus`.
+    int printMillis = 0;
+    long emptyStatus = 1200;
+    // Prints queued and not yet finished (read-only for tests).
+    int printsPending = 0;
 };
+
+// Sets one field of `s` by the name scripts and test harnesses use: serial,
+// status, firmware, counter, media, initial, remain, product-string,
+// device-id, fault (none|silent|buserror|badheader|shortbody), print-ms,
+// empty-status. False for an unknown name or a value that does not fit.
+bool ApplySetting(PrinterState& s, const std::string& key, const std::string& value);
 
 // A command record as received.
 struct ReceivedRecord {
@@ -96,6 +113,8 @@ public:
 
 private:
     void ParseRecords();
+    // Moves the printing on to the present moment.
+    void Advance();
     void Answer(const ReceivedRecord& record);
     std::string ReplyText(const ReceivedRecord& record, bool* known) const;
     std::string StringDescriptor(uint8_t index) const;
@@ -109,6 +128,8 @@ private:
     std::vector<ReceivedRecord> records;
     std::string jobBytes;
     std::vector<size_t> outChunks;
+    bool printing = false;
+    std::chrono::steady_clock::time_point printStarted;
 };
 
 }  // namespace zrsim

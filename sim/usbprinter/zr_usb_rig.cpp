@@ -8,7 +8,8 @@
 //                              product=0x0006 and driver=bound|stuck)
 //   set NAME key=value...      serial, status, firmware, counter, media,
 //                              initial, remain, product-string, device-id,
-//                              fault=none|silent|buserror|badheader|shortbody
+//                              fault=none|silent|buserror|badheader|shortbody,
+//                              print-ms, empty-status
 //   unplug NAME
 //   start                      start PROGRAM now (else before the first line)
 //   sleep SECONDS
@@ -37,39 +38,6 @@
 namespace {
 
 using zrsim::PrinterState;
-
-bool Apply(PrinterState& s, const std::string& key, const std::string& value)
-{
-    if (key == "serial")
-        s.serial = value;
-    else if (key == "status")
-        s.status = std::stol(value);
-    else if (key == "firmware")
-        s.firmware = value;
-    else if (key == "counter")
-        s.counter = std::stol(value);
-    else if (key == "media")
-        s.mediaReply = value;
-    else if (key == "initial")
-        s.mediaInitialReply = value;
-    else if (key == "remain")
-        s.mediaRemainReply = value;
-    else if (key == "product-string")
-        s.productString = value;
-    else if (key == "device-id")
-        s.deviceId = value;
-    else if (key == "fault") {
-        static const std::map<std::string, zrsim::ReplyFault> faults = {{"none", zrsim::ReplyFault::None},
-            {"silent", zrsim::ReplyFault::Silent}, {"buserror", zrsim::ReplyFault::BusError},
-            {"badheader", zrsim::ReplyFault::BadHeader}, {"shortbody", zrsim::ReplyFault::ShortBody}};
-        const auto it = faults.find(value);
-        if (it == faults.end())
-            return false;
-        s.fault = it->second;
-    } else
-        return false;
-    return true;
-}
 
 struct Rig {
     zrsim::EmulatedBus bus;
@@ -127,7 +95,7 @@ struct Rig {
                 else if (kv.first == "driver") {
                     options.kernelDriverBound = true;
                     options.detachRefused = kv.second == "stuck";
-                } else if (!Apply(state, kv.first, kv.second))
+                } else if (!zrsim::ApplySetting(state, kv.first, kv.second))
                     return false;
             }
             names[name] = bus.Plug(std::make_shared<zrsim::ZrPrinterModel>(state), options);
@@ -151,7 +119,7 @@ struct Rig {
                 bool ok = true;
                 bus.Model(it->second)->Update([&](PrinterState& s) {
                     for (const auto& kv : pairs)
-                        ok = Apply(s, kv.first, kv.second) && ok;
+                        ok = zrsim::ApplySetting(s, kv.first, kv.second) && ok;
                 });
                 return ok;
             }

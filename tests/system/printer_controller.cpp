@@ -5,6 +5,9 @@
 // prints first ("env LD_PRELOAD=... UMOCKDEV_DIR=...").
 //
 //   plug SERIAL MEDIA_REPLY COUNTER   a ZR printer with a bound kernel driver
+//   set KEY=VALUE...                  change the printer (keys of ApplySetting:
+//                                     status, media, remain, print-ms, ...)
+//   state                             "status=S remain=R counter=C pending=P starts=N"
 //   counter                           the counter the printer would report
 //   save-job PATH                     the print job bytes it received
 //   queries-in-job                    query records (STATUS, INFO, MNT_RD) that
@@ -67,6 +70,23 @@ int main()
             zrsim::DeviceOptions options;
             options.kernelDriverBound = true;
             id = bus.Plug(std::make_shared<zrsim::ZrPrinterModel>(state), options);
+        } else if (verb == "set" && id > 0) {
+            bool ok = true;
+            bus.Model(id)->Update([&](zrsim::PrinterState& s) {
+                for (std::string pair; words >> pair;) {
+                    const size_t eq = pair.find('=');
+                    ok = eq != std::string::npos && zrsim::ApplySetting(s, pair.substr(0, eq), pair.substr(eq + 1)) && ok;
+                }
+            });
+            answer = ok ? "ok" : "error: " + line;
+        } else if (verb == "state" && id > 0) {
+            const zrsim::PrinterState s = bus.Model(id)->State();
+            const auto records = bus.Model(id)->Records();
+            const long starts = std::count_if(records.begin(), records.end(),
+                [](const zrsim::ReceivedRecord& r) { return r.name == "CNTRL" && r.parameter == "START"; });
+            answer = "status=" + std::to_string(s.status) + " remain=" + s.mediaRemainReply.substr(4) +
+                " counter=" + std::to_string(s.counter) + " pending=" + std::to_string(s.printsPending) +
+                " starts=" + std::to_string(starts);
         } else if (verb == "counter" && id > 0) {
             answer = std::to_string(bus.Model(id)->State().counter);
         } else if (verb == "save-job" && id > 0) {
