@@ -263,7 +263,10 @@ int RunJob(const JobRequest& job, FILE* log)
     }
     fprintf(log, "STATE: -offline-report\n");
 
+    // The media left is published first, so clients see it while a job
+    // waits for an error to clear; a set changed meanwhile is read again.
     zr_backend::PrinterWatch watch(printer.Handle(), log, &gCancelled);
+    watch.ReportMedia();
     if (const Wait ready = watch.UntilReady(); ready != Wait::Ready)
         return Unfinished(ready, 0, 0, log);
     watch.ReportMedia();

@@ -139,9 +139,14 @@ Wait PrinterWatch::UntilMediaTakes(int sheetCode)
 
 MediaLevel PrinterWatch::ReportMedia()
 {
-    media = ReadMedia();
-    for (const std::string& line : MarkerLines(media))
-        Say(line);
+    const MediaLevel now = ReadMedia();
+    const bool changed = now.code != media.code || now.initial != media.initial || now.remain != media.remain;
+    media = now;
+    if (changed || !reported) {
+        for (const std::string& line : MarkerLines(media))
+            Say(line);
+        reported = true;
+    }
     return media;
 }
 

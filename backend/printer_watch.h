@@ -27,7 +27,8 @@ public:
     // Waits until the loaded media can print a sheet of `sheetCode`, and the
     // printer is ready.
     Wait UntilMediaTakes(int sheetCode);
-    // Reads the media set and publishes it as the printer's marker.
+    // Reads the media set and publishes it as the printer's marker (again
+    // only when it changed).
     MediaLevel ReportMedia();
     // Follows the printer until `prints` prints sent since ReportMedia have
     // come out, one PAGE: line each. `printed` counts them meanwhile.
@@ -53,6 +54,7 @@ private:
     long shownStatus = 0;       // the status whose reason is raised (0: none)
     bool mediaNeeded = false;
     MediaLevel media;           // as read by ReportMedia
+    bool reported = false;
 };
 
 }  // namespace zr_backend

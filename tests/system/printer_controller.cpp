@@ -10,8 +10,9 @@
 //   state                             "status=S remain=R counter=C pending=P starts=N"
 //   counter                           the counter the printer would report
 //   save-job PATH                     the print job bytes it received
-//   queries-in-job                    query records (STATUS, INFO, MNT_RD) that
-//                                     arrived between the job's first and last record
+//   daemon-queries-in-job             queries only the daemon asks (firmware,
+//                                     counter, serial) that arrived between
+//                                     the job's first and last record
 //   unplug
 //   quit
 // Every order is answered by one line "done <answer>".
@@ -31,9 +32,14 @@ bool IsJobRecord(const zrsim::ReceivedRecord& r)
     return r.name == "IMAGE" || r.name == "CNTRL";
 }
 
-// Anyone asking the printer something while a job is being sent breaks into
-// the job's records.
-int QueriesInJob(const std::vector<zrsim::ReceivedRecord>& records)
+// The daemon breaking into the job's records: its passes always ask for the
+// firmware version; the backend's own status and media queries are allowed.
+bool IsDaemonQuery(const zrsim::ReceivedRecord& r)
+{
+    return (r.name == "INFO" && (r.parameter == "FVER" || r.parameter == "SERIAL_NUMBER")) || r.name == "MNT_RD";
+}
+
+int DaemonQueriesInJob(const std::vector<zrsim::ReceivedRecord>& records)
 {
     size_t first = records.size(), last = 0;
     for (size_t i = 0; i < records.size(); ++i) {
@@ -44,7 +50,7 @@ int QueriesInJob(const std::vector<zrsim::ReceivedRecord>& records)
     }
     int queries = 0;
     for (size_t i = first; i < last; ++i)
-        queries += IsJobRecord(records[i]) ? 0 : 1;
+        queries += IsDaemonQuery(records[i]) ? 1 : 0;
     return queries;
 }
 
@@ -93,8 +99,8 @@ int main()
             std::string path;
             words >> path;
             std::ofstream(path, std::ios::binary) << bus.Model(id)->JobBytes();
-        } else if (verb == "queries-in-job" && id > 0) {
-            answer = std::to_string(QueriesInJob(bus.Model(id)->Records()));
+        } else if (verb == "daemon-queries-in-job" && id > 0) {
+            answer = std::to_string(DaemonQueriesInJob(bus.Model(id)->Records()));
         } else if (verb == "unplug" && id > 0) {
             bus.Unplug(id);
         } else if (verb == "quit") {

@@ -12,6 +12,8 @@ harness=$(cd "$(dirname "$0")/../cups/harness" && pwd)
 source "$harness/cupsd.sh"
 # shellcheck source=../cups/harness/checks.sh
 source "$harness/checks.sh"
+# shellcheck source=controller.sh
+source "$(dirname "$0")/controller.sh"
 
 serial=SYS42
 info=/tmp/ZR_$serial.log
@@ -30,24 +32,10 @@ stop_all() {
 }
 
 # The emulated bus, taking orders through a FIFO; every order is answered.
-mkfifo "$work/orders"
-umockdev-wrapper "$controller" <"$work/orders" >"$work/answers" 2>"$work/controller.err" &
-pids+=($!)
-exec 3>"$work/orders"
-orders=0
-answer=
-order() {
-  echo "$*" >&3
-  orders=$((orders + 1))
-  kzr_wait_for 30 _answered "$orders" || { kzr_fail "no answer to: $*"; return 1; }
-  answer=$(grep '^done ' "$work/answers" | sed -n "${orders}p" | cut -d' ' -f2-)
-}
-_answered() { (($(grep -c '^done ' "$work/answers") >= $1)); }
-kzr_wait_for 10 grep -q '^env ' "$work/answers" || { cat "$work/controller.err" >&2; exit 1; }
-read -r -a bus_env < <(grep '^env ' "$work/answers" | cut -d' ' -f2-)
+kzr_controller_start "$controller" "$work" || exit 1
 
 # CUPS runs the real backend; the wrapper only lets it see the emulated bus.
-printf '#!/bin/sh\nexec env %s %s "$@"\n' "${bus_env[*]}" "$backend" >"$work/backend"
+kzr_bus_backend "$backend" "$work/backend"
 kzr_cupsd_start "$ppd" "$filter" "$work/backend" || exit 1
 trap stop_all EXIT
 trap 'exit 130' INT
@@ -99,8 +87,8 @@ kzr_check_eq "job completed" completed "${state%%,*}"
 kzr_check_eq "backend held the pause file while it printed" 1 "$pause_seen"
 kzr_check "pause file gone after the job" test ! -e "$pause"
 kzr_check "job file gone after the job" test ! -e "/tmp/Print_$job.log"
-order queries-in-job
-kzr_check_eq "nobody asked the printer anything while the job was sent" 0 "$answer"
+order daemon-queries-in-job
+kzr_check_eq "the daemon asked the printer nothing while the job was sent" 0 "$answer"
 order save-job "$work/job.zr"
 "$inspect" --png "$keep" "$work/job.zr" >"$work/inspect.txt" 2>&1
 kzr_check "printer received a well-formed job" grep -q '^ok: .* 1 prints' "$work/inspect.txt"
