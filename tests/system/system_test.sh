@@ -73,7 +73,9 @@ kzr_check "monitor shows the media" shows "media=6x8in"
 kzr_wait_for 20 shows "count=100"
 kzr_check "monitor shows the print count" shows "count=100"
 
-# A JPEG through lp, the filter and the real backend into the printer.
+# A JPEG through lp, the filter and the real backend into the printer; it
+# is the last print the loaded ribbon has.
+order set remain=MQR:1
 "$samplephoto" "$work/photo.jpg" 1844 1240 >/dev/null
 job=$(kzr_print KORVANE-ZR "$work/photo.jpg" -o PageSize=153x102mm) || { kzr_fail "lp refused the job"; kzr_finish; }
 pause_seen=0
@@ -94,6 +96,12 @@ order save-job "$work/job.zr"
 kzr_check "printer received a well-formed job" grep -q '^ok: .* 1 prints' "$work/inspect.txt"
 kzr_check "one 6x4 in print at 300 dpi" grep -q '^print 1: sheet .*x1240 dots at 300x300 dpi' "$work/inspect.txt"
 kzr_check "printed sheet decoded into a PNG" test -s "$keep/sheet-001.png"
+
+# CUPS and the status monitor agree on the state the job left.
+alerts() { lpstat -l -p KORVANE-ZR 2>/dev/null | sed -n 's/^[[:space:]]*Alerts: //p'; }
+kzr_check "CUPS reports the ribbon used up by the last print" grep -qw marker-supply-empty-error <<<"$(alerts)"
+kzr_wait_for 20 shows "status=Ribbon end"
+kzr_check "monitor shows the same state as CUPS" shows "status=Ribbon end"
 
 # The daemon reads the counter again once the pause file has gone.
 order counter
