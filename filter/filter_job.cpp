@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -23,7 +24,12 @@ void CancelJob(int)
 
 namespace {
 
-constexpr int kJobFileTests = 120;
+// The backend's job file is looked for every 50 ms for up to 120 s; one that
+// stays without its line feed for a second is read as it is.
+constexpr useconds_t kJobFilePollMicroseconds = 50000;
+constexpr int kJobFileWaitPolls = 120 * 20;
+constexpr int kPartialPolls = 20;
+constexpr const char* kOurScheme = "korvane-zvobackend:";
 // The copies a page may ask for when the PPD names no limit, as CUPS's own
 // default for a queue that says nothing.
 constexpr unsigned kDefaultMaxCopies = 999;
@@ -189,14 +195,18 @@ int PrinterStatusCheck(char* jobId, int, cups_option_t*)
     // A name that long could not be formed by the backend either.
     if (path.size() > kJobFilePathMax)
         return 0;
-    // A job cancelled meanwhile has nothing left to wait for.
-    for (int test = 0; test < kJobFileTests && !Canceled; ++test) {
-        if (JobFileAnnounced(jobId)) {
-            sleep(1);
+    // Only our backend announces jobs: behind another one no file will come.
+    const char* uri = getenv("DEVICE_URI");
+    if (uri != nullptr && strncmp(uri, kOurScheme, strlen(kOurScheme)) != 0)
+        return 0;
+    // Looked for often, so that a job loses no time once the backend is
+    // ready; a file that stays incomplete is taken as it is after a while.
+    int partialPolls = 0;
+    for (int poll = 0; poll < kJobFileWaitPolls && !Canceled; ++poll) {
+        const JobFileState state = JobFileAnnounced(jobId);
+        if (state == JobFileState::Complete || (state == JobFileState::Partial && ++partialPolls >= kPartialPolls))
             return 0;
-        }
-        if (test + 1 < kJobFileTests)
-            sleep(1);
+        usleep(kJobFilePollMicroseconds);
     }
     return 0;
 }

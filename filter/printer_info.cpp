@@ -80,13 +80,16 @@ int _GetFirmwVersion(long /*device*/, double* version)
     return 0;
 }
 
-bool JobFileAnnounced(const char* jobId)
+JobFileState JobFileAnnounced(const char* jobId)
 {
     const int fd = OpenJobFile(JobFilePath(jobId));
     if (fd < 0)
-        return false;
+        return JobFileState::Absent;
+    // The backend writes whole lines; a file caught between its creation
+    // and its first line feed is not complete yet.
+    const std::string text = ReadJobFile(fd);
     close(fd);
-    return true;
+    return !text.empty() && text.back() == '\n' ? JobFileState::Complete : JobFileState::Partial;
 }
 
 int _GetValuePrInfoFile(const char* key, const char* jobId, char* out, int outSize)

@@ -20,5 +20,7 @@ int _GetValuePrInfoFile(const char* key, const char* jobId, char* out, int outSi
 // "/tmp/Print_<jobId>.log", the file the print backend creates for each job.
 std::string JobFilePath(const char* jobId);
 
-// True when the backend's job file is there, by the same rules as the lookup.
-bool JobFileAnnounced(const char* jobId);
+// Whether the backend's job file is there (by the same rules as the lookup)
+// and complete, that is ends with a line feed.
+enum class JobFileState { Absent, Partial, Complete };
+JobFileState JobFileAnnounced(const char* jobId);

@@ -109,6 +109,10 @@ FilterProcess::FilterProcess(const FilterCall& call)
         unsetenv("PPD");
     else
         setenv("PPD", call.ppd.c_str(), 1);
+    if (call.deviceUri.empty())
+        unsetenv("DEVICE_URI");
+    else
+        setenv("DEVICE_URI", call.deviceUri.c_str(), 1);
     if (call.addressSpaceMb > 0) {
         const rlim_t bytes = static_cast<rlim_t>(call.addressSpaceMb) << 20;
         const struct rlimit limit = {bytes, bytes};

@@ -17,6 +17,7 @@ struct FilterCall {
     std::optional<std::string> jobFile;     // content of /tmp/Print_<args[0]>.log
     int stdinFd = -1;                       // raster on standard input when >= 0
     long addressSpaceMb = 0;                // limit on the filter's memory, 0 none
+    std::string deviceUri;                  // value of DEVICE_URI, unset when empty
 };
 
 struct FilterResult {

@@ -426,6 +426,26 @@ TEST_F(FilterStream, SigtermMidPageStopsTheJobWithoutAnotherByte)
     EXPECT_EQ(result.get().status, 0);
 }
 
+// Behind another backend no job file ever comes: the job prints at once, a
+// picture a sheet. Behind ours, or run by hand, it waits for the file.
+TEST_F(FilterStream, OnlyOurBackendIsWaitedFor)
+{
+    FilterCall foreign = Job("PageSize=153x102mmx2", Raster("--width 1844 --height 1240 --pages 2"));
+    foreign.jobFile.reset();
+    foreign.deviceUri = "usb://Other/Printer?serial=1";
+    FilterCall ours = foreign;
+    ours.deviceUri = "korvane-zvobackend://KORVANE/ZR?serial=A1";
+    FilterProcess waiting(ours);
+    const auto started = std::chrono::steady_clock::now();
+    const FilterResult run = RunFilter(foreign);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(Sequence(run.Inspect()), "MULTICUT=2 " + PrintGroup(2) + " " + PrintGroup(2));
+    EXPECT_EQ(waiting.OutputSize(), 0u) << "did not wait for the job file";
+    waiting.Signal(SIGTERM);
+    EXPECT_EQ(waiting.Wait().status, 0);
+}
+
 TEST_F(FilterStream, BadArgumentsAndUnreadableInputEndTheJobWithStatusOne)
 {
     FilterCall five;

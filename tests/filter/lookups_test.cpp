@@ -155,13 +155,14 @@ TEST(JobFileLookup, ValuesThatDoNotFitAndFilesThatAreNotFilesLeaveTheAnswerAlone
     unlink(JobFilePath(link.id.c_str()).c_str());
     ASSERT_EQ(symlink(JobFilePath(target.id.c_str()).c_str(), JobFilePath(link.id.c_str()).c_str()), 0);
     EXPECT_EQ(link.Value(), "untouched");
-    EXPECT_FALSE(JobFileAnnounced(link.id.c_str()));
-    EXPECT_TRUE(JobFileAnnounced(target.id.c_str()));
+    EXPECT_EQ(JobFileAnnounced(link.id.c_str()), JobFileState::Absent);
+    EXPECT_EQ(JobFileAnnounced(target.id.c_str()), JobFileState::Complete);
+    EXPECT_EQ(JobFileAnnounced(JobFile("MEDIA_SIZE=\"3").id.c_str()), JobFileState::Partial);
     if (geteuid() == 0) {
         JobFile forged("MEDIA_SIZE=\"310\"\n");
         ASSERT_EQ(chown(JobFilePath(forged.id.c_str()).c_str(), 65534, 65534), 0);
         EXPECT_EQ(forged.Value(), "untouched");
-        EXPECT_FALSE(JobFileAnnounced(forged.id.c_str()));
+        EXPECT_EQ(JobFileAnnounced(forged.id.c_str()), JobFileState::Absent);
     }
 
     double version = 0;
