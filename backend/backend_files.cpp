@@ -1,33 +1,18 @@
 #include "backend_files.h"
 
 #include "control_files.h"
+#include "replace_file.h"
 #include "serial_number.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <climits>
 #include <cstring>
 
 namespace {
 
 constexpr const char* kTmpDir = "/tmp";
-
-bool WriteAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -57,27 +42,12 @@ TmpFile::~TmpFile()
 bool TmpFile::Create(const std::string& target, const std::string& text)
 {
     Remove();
-    if (target.empty())
-        return false;
-    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    int fd = open(target.c_str(), flags, 0644);
-    if (fd < 0 && errno == EEXIST) {
-        // Left by a job that was killed, or planted: unlink never follows a
-        // link, so the entry goes and whatever it pointed at stays.
-        unlink(target.c_str());
-        fd = open(target.c_str(), flags, 0644);
-    }
-    if (fd < 0)
-        return false;
     struct stat st;
-    // Others (the filter's user) read it, nobody else writes it; the umask
-    // could take the read bits, so they are set on the open file.
-    const bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, text) && fstat(fd, &st) == 0;
-    close(fd);
-    if (!ok) {
-        unlink(target.c_str());
+    // Others (the filter's user) read it, nobody else writes it; whatever
+    // was left or planted under the name gives way, and the filter never
+    // finds the file without its line.
+    if (target.empty() || !ReplaceFile(target, text, 0644, &st))
         return false;
-    }
     path = target;
     device = st.st_dev;
     inode = st.st_ino;

@@ -25,9 +25,9 @@ public:
     TmpFile(const TmpFile&) = delete;
     TmpFile& operator=(const TmpFile&) = delete;
 
-    // Creates `path` afresh with `text`, mode 0644. A leftover entry of that
-    // name (a stale file, a planted symlink) is unlinked first; the creation
-    // itself is exclusive and follows no link. False when refused.
+    // Creates `path` afresh with `text`, mode 0644, in one step: a leftover
+    // entry of that name (a stale file, a planted symlink) is replaced, never
+    // followed. False when refused.
     bool Create(const std::string& path, const std::string& text);
     void Remove();
     const std::string& Path() const { return path; }

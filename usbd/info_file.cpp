@@ -1,14 +1,12 @@
 #include "info_file.h"
 
 #include "printer_queries.h"
+#include "replace_file.h"
 #include "selinux_label.h"
 #include "serial_number.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,20 +41,6 @@ std::string Tail(const char* reply, long length, long drop)
     if (length < 0 || length <= drop)
         return std::string();
     return InfoValue(reply + drop);
-}
-
-bool WriteAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 long ReadStatus(libusb_device_handle* handle)
@@ -218,24 +202,12 @@ void WriteFile(const char* serial)
 
 bool WriteInfoText(const char* path, const std::string& text)
 {
-    // The new text goes into a file of our own, made under a name nobody
-    // can have planted, and then replaces the old entry in one step. Readers
-    // never see a partial file, and a link, FIFO or foreign file planted
-    // under the name is replaced, never followed, written or relabelled.
-    std::string temporary = std::string(path) + ".XXXXXX";
-    const int fd = mkostemp(&temporary[0], O_CLOEXEC);
-    if (fd < 0)
-        return false;
     // Everybody reads it (the filter's user, the desktop user); only the
     // daemon writes it.
-    bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, text);
-    if (ok && bSELinuxEnabled)
-        LabelForCups(fd);
-    ok = close(fd) == 0 && ok;
-    if (ok && rename(temporary.c_str(), path) == 0)
-        return true;
-    unlink(temporary.c_str());
-    return false;
+    return ReplaceFile(path, text, 0644, nullptr, [](int fd) {
+        if (bSELinuxEnabled)
+            LabelForCups(fd);
+    });
 }
 
 bool existFile(const char* path)
