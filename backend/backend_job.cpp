@@ -92,8 +92,9 @@ int Unfinished(Wait why, int printed, int sent, FILE* log)
         return Cancelled(log);
     case Wait::Gone:
         fprintf(log, "ERROR: The printer stopped answering after %d of %d prints\n", printed, sent);
-        // Nothing came out: the whole job can be tried again.
-        return printed == 0 ? CUPS_BACKEND_RETRY : CUPS_BACKEND_FAILED;
+        // Only a job of which no print reached the printer can be sent again
+        // whole without risking a print twice.
+        return sent == 0 ? CUPS_BACKEND_RETRY : CUPS_BACKEND_FAILED;
     case Wait::Stalled:
         fprintf(log, "ERROR: The printer stopped printing after %d of %d prints\n", printed, sent);
         return CUPS_BACKEND_FAILED;
@@ -155,7 +156,8 @@ int SendAndConfirm(const JobRequest& job, libusb_device_handle* handle, zr_backe
     if (sent.sinkResult != 0) {
         fprintf(log, "ERROR: The printer stopped taking data (%s)\n",
             sent.sinkResult < 0 ? libusb_error_name(sent.sinkResult) : "bad record");
-        return sent.sinkResult == LIBUSB_ERROR_NO_DEVICE ? CUPS_BACKEND_RETRY : CUPS_BACKEND_FAILED;
+        const bool again = sent.sinkResult == LIBUSB_ERROR_NO_DEVICE && gate.prints == 0;
+        return again ? CUPS_BACKEND_RETRY : CUPS_BACKEND_FAILED;
     }
     if (!sent.framed) {
         // Bytes that are not our records never reach the printer.
