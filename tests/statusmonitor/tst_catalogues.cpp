@@ -236,6 +236,17 @@ private slots:
         QVERIFY(icon.hasAlphaChannel());
         QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
         QCOMPARE(qAlpha(icon.pixel(128, 140)), 255);
+        // Centred: the painted part leaves the same margin on opposite sides
+        // (the desktop icons of every size are scaled from the same square).
+        int left = 256, right = -1, top = 256, bottom = -1;
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                if (qAlpha(icon.pixel(x, y)) > 0) {
+                    left = qMin(left, x), right = qMax(right, x);
+                    top = qMin(top, y), bottom = qMax(bottom, y);
+                }
+        QVERIFY2(qAbs(left - (255 - right)) <= 2, qPrintable(QString("left %1, right %2").arg(left).arg(255 - right)));
+        QVERIFY2(qAbs(top - (255 - bottom)) <= 2, qPrintable(QString("top %1, bottom %2").arg(top).arg(255 - bottom)));
     }
 };
 
