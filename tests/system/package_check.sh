@@ -100,7 +100,7 @@ done
 mkdir unit
 sed "s|^ExecStart=/usr/sbin/|ExecStart=$PWD/root/usr/sbin/|" root/lib/systemd/system/korvane-zr-usbd.service \
   >unit/korvane-zr-usbd.service
-verify=$(systemd-analyze verify --man=no unit/korvane-zr-usbd.service 2>&1)
+verify=$(MANPATH=$PWD/root/usr/share/man systemd-analyze verify unit/korvane-zr-usbd.service 2>&1)
 kzr_check_eq "systemd-analyze verify has nothing to say about the unit" "" "$verify"
 for page in root/usr/share/man/man*/*; do
   warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
