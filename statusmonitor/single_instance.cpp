@@ -5,7 +5,7 @@
 
 #include <unistd.h>
 
-const char kInstallPath[] = "/opt/brennholt/korvane_zr_status/korvane_zr_status";
+const char kInstallPath[] = KZR_STATUS_PROGRAM;
 
 namespace {
 constexpr int kPieceBuffer = 512;

@@ -1,5 +1,7 @@
-// Build-time tool: draws the status pictures (346 x 346, 24-bit BMP) and the
-// program icon (256 x 256 RGBA PNG) into the folder named on the command line.
+// Build-time tool: draws the status pictures (346 x 346, 24-bit BMP), the
+// program icon (256 x 256 RGBA PNG) and the desktop icons at the usual theme
+// sizes (icon-16.png ... icon-256.png) into the folder named on the command
+// line.
 #include "printer_drawing.h"
 
 #include <QDir>
@@ -7,12 +9,14 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 constexpr int kPictureSize = 346;
 constexpr int kIconSize = 256;
+constexpr int kThemeIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 struct StatusPicture {
     const char *name;
@@ -99,7 +103,10 @@ QImage statusPicture(const StatusPicture &picture)
     return image;
 }
 
-QImage icon()
+// The printer drawn at picture size leaves room for a badge at one side; the
+// icon is the drawing alone, cut to a square around what was painted (with a
+// small margin) so it stands centred at every size.
+QImage iconMaster()
 {
     QImage image(kPictureSize, kPictureSize, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
@@ -107,7 +114,32 @@ QImage icon()
         QPainter p(&image);
         drawPrinter(p, PrinterPart::PhotoOut, false);
     }
-    return image.scaled(kIconSize, kIconSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    int left = image.width(), top = image.height(), right = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(row[x]) == 0)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0)
+        return image;
+    const int width = right - left + 1, height = bottom - top + 1;
+    const int side = std::max(width, height) + std::max(width, height) / 16;
+    QImage square(side, side, QImage::Format_ARGB32);
+    square.fill(Qt::transparent);
+    QPainter p(&square);
+    p.drawImage(QPoint((side - width) / 2, (side - height) / 2), image, QRect(left, top, width, height));
+    return square;
+}
+
+QImage icon(const QImage &master, int size)
+{
+    return master.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace
@@ -128,10 +160,18 @@ int main(int argc, char **argv)
             return 1;
         }
     }
+    const QImage master = iconMaster();
     const QString iconPath = folder + QLatin1String("/printer_icon.png");
-    if (!icon().save(iconPath, "PNG")) {
+    if (!icon(master, kIconSize).save(iconPath, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(iconPath));
         return 1;
+    }
+    for (int size : kThemeIconSizes) {
+        const QString path = folder + QStringLiteral("/icon-%1.png").arg(size);
+        if (!icon(master, size).save(path, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
     }
     return 0;
 }

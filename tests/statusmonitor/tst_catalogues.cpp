@@ -1,5 +1,6 @@
 // The compiled-in catalogues, the locale table and the status pictures.
 #include "locale_catalogue.h"
+#include "status_tables.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -194,6 +195,34 @@ private slots:
         QCOMPARE(icon.compressionAlgorithm(), QResource::NoCompression);
     }
 
+    // The codes the window knows map to the keys of the catalogues, which is
+    // what the translate markers in the tables promise lupdate; the rest
+    // (undocumented statuses, unknown messages and sizes) fall back as before.
+    void tableKeysAreCatalogueKeys()
+    {
+        const QMap<QString, QString> english = byKey(readSource("en"), "StatusDialog");
+        QSet<QString> used;
+        for (int code = 0; code <= 3100; ++code) {
+            for (const QString &key : {statusLookFor(code).textKey, messageKeyFor(QString::number(code)),
+                                       mediaSizeKeyFor(QString::number(code))}) {
+                if (!key.isEmpty())
+                    used.insert(key);
+            }
+        }
+        for (const QString &key : used)
+            QVERIFY2(english.contains(key), qPrintable(key));
+        QCOMPARE(used.size(), 23 + 26 + 4);
+        QCOMPARE(statusLookFor(1200).textKey, QString("st_01200"));
+        QCOMPARE(statusLookFor(1200).picture, QString(":/images/PrtStsRibbonEnd.bmp"));
+        QCOMPARE(statusLookFor(1234).textKey, QString("st_03000"));
+        QCOMPARE(statusLookFor(1234).picture, QString(":/images/PrtStsSystemErr01.bmp"));
+        QCOMPARE(messageKeyFor("0108"), QString("ms_00108"));
+        QCOMPARE(messageKeyFor("109"), QString());
+        QCOMPARE(messageKeyFor("x"), QString());
+        QCOMPARE(mediaSizeKeyFor("301"), QString("size_00301"));
+        QCOMPARE(mediaSizeKeyFor("300"), QString());
+    }
+
     // Twelve different, uncompressed 24-bit bitmaps of 346 x 346 pixels.
     void statusPictures()
     {
@@ -236,6 +265,17 @@ private slots:
         QVERIFY(icon.hasAlphaChannel());
         QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
         QCOMPARE(qAlpha(icon.pixel(128, 140)), 255);
+        // Centred: the painted part leaves the same margin on opposite sides
+        // (the desktop icons of every size are scaled from the same square).
+        int left = 256, right = -1, top = 256, bottom = -1;
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                if (qAlpha(icon.pixel(x, y)) > 0) {
+                    left = qMin(left, x), right = qMax(right, x);
+                    top = qMin(top, y), bottom = qMax(bottom, y);
+                }
+        QVERIFY2(qAbs(left - (255 - right)) <= 2, qPrintable(QString("left %1, right %2").arg(left).arg(255 - right)));
+        QVERIFY2(qAbs(top - (255 - bottom)) <= 2, qPrintable(QString("top %1, bottom %2").arg(top).arg(255 - bottom)));
     }
 };
 
