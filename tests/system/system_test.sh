@@ -74,8 +74,10 @@ kzr_wait_for 20 shows "count=100"
 kzr_check "monitor shows the print count" shows "count=100"
 
 # A JPEG through lp, the filter and the real backend into the printer; it
-# is the last print the loaded ribbon has.
-order set remain=MQR:1
+# is the last print the loaded ribbon has. Printing takes a while, as on a
+# real printer: the daemon, which looks once a second, sees the backend's
+# pause file and reads the counter again once it is gone.
+order set remain=MQR:1 print-ms=2000
 "$samplephoto" "$work/photo.jpg" 1844 1240 >/dev/null
 job=$(kzr_print KORVANE-ZR "$work/photo.jpg" -o PageSize=153x102mm) || { kzr_fail "lp refused the job"; kzr_finish; }
 pause_seen=0
