@@ -10,6 +10,33 @@ const char kRestart[] = "Restart the printer and computer. If the printer does n
                         "contact the service center.";
 const char kNewMedia[] = "Load new media. (Replace the paper and ribbon as a set.)";
 
+// What a status means: its own reason (other errors share other-error) and
+// the status monitor's instruction. Statuses not listed that are errors are
+// system errors: restart.
+struct StatusRow {
+    long status;
+    const char* reason;
+    const char* instruction;
+};
+const StatusRow kStatuses[] = {
+    {500, nullptr, "Please wait a while. Printing will resume automatically."},
+    {1000, "door-open-error", "Close the printer."},
+    {1010, nullptr, "Attach the scrap box."},
+    {1100, "media-empty-error", kNewMedia},
+    {1200, "marker-supply-empty-error", kNewMedia},
+    {1300, "media-jam-error", "Remove the paper and reload it properly."},
+    {1400, "marker-supply-missing-error", "Reload the ribbon properly."},
+    {1500, nullptr, "Check the paper size setting and ribbon size."},
+};
+
+const StatusRow* FindStatus(long status)
+{
+    for (const StatusRow& row : kStatuses)
+        if (row.status == status)
+            return &row;
+    return nullptr;
+}
+
 struct Media {
     int code;
     int widthInch;
@@ -65,43 +92,18 @@ bool IsErrorStatus(long status)
 
 std::string ErrorReason(long status)
 {
-    switch (status) {
-    case 1000:
-        return "door-open-error";
-    case 1100:
-        return "media-empty-error";
-    case 1200:
-        return "marker-supply-empty-error";
-    case 1300:
-        return "media-jam-error";
-    case 1400:
-        return "marker-supply-missing-error";
-    default:
-        return IsErrorStatus(status) ? "other-error" : "";
-    }
+    const StatusRow* row = FindStatus(status);
+    if (row != nullptr && row->reason != nullptr)
+        return row->reason;
+    return IsErrorStatus(status) ? "other-error" : "";
 }
 
 std::string Instruction(long status)
 {
-    switch (status) {
-    case 500:
-        return "Please wait a while. Printing will resume automatically.";
-    case 1000:
-        return "Close the printer.";
-    case 1010:
-        return "Attach the scrap box.";
-    case 1100:
-    case 1200:
-        return kNewMedia;
-    case 1300:
-        return "Remove the paper and reload it properly.";
-    case 1400:
-        return "Reload the ribbon properly.";
-    case 1500:
-        return "Check the paper size setting and ribbon size.";
-    default:
-        return IsErrorStatus(status) ? kRestart : "";
-    }
+    const StatusRow* row = FindStatus(status);
+    if (row != nullptr)
+        return row->instruction;
+    return IsErrorStatus(status) ? kRestart : "";
 }
 
 bool IsKnownMedia(int mediaCode)
