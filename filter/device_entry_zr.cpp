@@ -1,6 +1,8 @@
 #include "device_entry_zr.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "cups_value.h"
 #include "printer_info.h"
@@ -31,18 +33,66 @@ struct PageSizeChoice {
     const char* name;
     int mediaCode;
     bool multiCut;
+    bool portrait;      // the narrow side first: the page is turned onto the paper
+    int width, length;  // the paper's nominal size in hundredths of a millimetre
 };
 
-// Exact, case-sensitive names; anything else prints as 4 x 6 in.
+// The queue's page-size keywords. Paper names of the PWG and Adobe forms
+// (na_5x7_5x7in, custom_6x6in_6x6in, 4x6) are found by their size.
 const PageSizeChoice kPageSizes[] = {
-    {"127x89mm", 1, false},    {"89x127mm", 1, false},     {"127x89mmx2", 1, true}, {"89x127mmx2", 1, true},
-    {"127x127mm", 10, false},  {"127x178mm", 2, false},    {"153x102mm", 3, false}, {"102x153mm", 3, false},
-    {"153x102mmx2", 3, true},  {"102x153mmx2", 3, true},   {"153x153mm", 11, false}, {"153x204mm", 4, false},
+    {"102x153mm", 3, false, true, 10160, 15240},   {"153x102mm", 3, false, false, 15240, 10160},
+    {"102x153mmx2", 3, true, true, 10160, 15240},  {"153x102mmx2", 3, true, false, 15240, 10160},
+    {"89x127mm", 1, false, true, 8890, 12700},     {"127x89mm", 1, false, false, 12700, 8890},
+    {"89x127mmx2", 1, true, true, 8890, 12700},    {"127x89mmx2", 1, true, false, 12700, 8890},
+    {"127x127mm", 10, false, false, 12700, 12700}, {"127x178mm", 2, false, false, 12700, 17780},
+    {"153x153mm", 11, false, false, 15240, 15240}, {"153x204mm", 4, false, false, 15240, 20320},
 };
 
-// Portrait names: the narrow side comes first, and the paper is fed with its
-// wide side across the head, so the page image has to be turned.
-const char* const kPortraitSizes[] = {"89x127mm", "89x127mmx2", "102x153mm", "102x153mmx2"};
+// A millimetre either way covers the rounding of inch sizes given in mm.
+constexpr int kSizeTolerance = 100;
+
+bool Near(int a, int b)
+{
+    return a - b <= kSizeTolerance && b - a <= kSizeTolerance;
+}
+
+// The single-picture size of a paper name, in either orientation.
+const PageSizeChoice* BySize(const char* name)
+{
+    const pwg_media_t* paper = pwgMediaForPWG(name);
+    if (paper == nullptr)
+        paper = pwgMediaForPPD(name);
+    if (paper == nullptr)
+        return nullptr;
+    for (int turned = 0; turned < 2; ++turned) {
+        for (const PageSizeChoice& choice : kPageSizes) {
+            const int w = turned ? choice.length : choice.width;
+            const int l = turned ? choice.width : choice.length;
+            if (!choice.multiCut && Near(paper->width, w) && Near(paper->length, l))
+                return &choice;
+        }
+    }
+    return nullptr;
+}
+
+// The row of a page-size value: a keyword, or the first piece of a media
+// list ("na_5x7_5x7in,photographic-glossy") that names a size.
+const PageSizeChoice* FindPageSize(const char* value)
+{
+    for (const PageSizeChoice& choice : kPageSizes) {
+        if (strcmp(value, choice.name) == 0)
+            return &choice;
+    }
+    const std::string list(value);
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t end = std::min(list.find(',', start), list.size());
+        if (const PageSizeChoice* choice = BySize(list.substr(start, end - start).c_str()))
+            return choice;
+        start = end + 1;
+    }
+    return nullptr;
+}
 
 constexpr int kDefaultMediaCode = 3;
 
@@ -66,14 +116,9 @@ int DeviceEntry_ZR::SetMediaSize(int optionCount, cups_option_t* options, ppdfil
         return 0;
     const char* value = _GetCupsValue("PageSize", optionCount, options, ppd);
     int code = kDefaultMediaCode;
-    if (value != nullptr) {
-        for (const PageSizeChoice& choice : kPageSizes) {
-            if (strcmp(value, choice.name) == 0) {
-                code = choice.mediaCode;
-                multiCut = choice.multiCut;
-                break;
-            }
-        }
+    if (const PageSizeChoice* choice = value != nullptr ? FindPageSize(value) : nullptr) {
+        code = choice->mediaCode;
+        multiCut = choice->multiCut;
     }
     if (SetMediaInfo(media, code, firmware) != 0)
         return 0;
@@ -143,12 +188,8 @@ void DeviceEntry_ZR::SetPaperRotate(int optionCount, cups_option_t* options, ppd
     if (_GetFirmwVersion(0, &firmware) != 0)
         return;
     const char* value = _GetCupsValue("PageSize", optionCount, options, ppd);
-    if (value == nullptr)
-        return;
-    for (const char* portrait : kPortraitSizes) {
-        if (strcmp(value, portrait) == 0)
-            paperRotate = true;
-    }
+    const PageSizeChoice* choice = value != nullptr ? FindPageSize(value) : nullptr;
+    paperRotate = choice != nullptr && choice->portrait;
 }
 
 int DeviceEntry_ZR::GetRemainHalf(const char*)
@@ -164,4 +205,10 @@ bool DeviceEntry_ZR::isSupportDecurl()
 bool DeviceEntry_ZR::isSupportSysTime()
 {
     return false;
+}
+
+const char* UnknownPageSize(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+{
+    const char* value = _GetCupsValue("PageSize", optionCount, options, ppd);
+    return value != nullptr && FindPageSize(value) == nullptr ? value : nullptr;
 }

@@ -25,3 +25,7 @@ public:
     // The page size is a two-up size ("...x2"): two pictures on one sheet.
     bool multiCut = false;
 };
+
+// The page size the job asks for when this printer has no such paper; null
+// when it has, or when the job names none (4 x 6 in is printed then).
+const char* UnknownPageSize(int optionCount, cups_option_t* options, ppdfile_s* ppd);

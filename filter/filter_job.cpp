@@ -12,6 +12,7 @@
 #include <string>
 
 #include "device_entry_zr.h"
+#include "page_fit.h"
 #include "printer_info.h"
 #include "raster_page.h"
 
@@ -88,6 +89,8 @@ struct Job {
     int layoutNum = 1;
     int parity = 0;
     unsigned maxCopies = kDefaultMaxCopies;
+    bool nameTurned = false;   // what the page size's name says about turning
+    bool wholePage = false;    // print-scaling=fit: the page inside the picture
 };
 
 // Releases everything the job holds; the entry's destructor releases any
@@ -132,6 +135,26 @@ bool PlaceCopies(Job& job, _tagBITMAPHANDLE* picture, unsigned copies, int pageC
     return true;
 }
 
+// Brings the page to the picture's pixel size and decides whether it is
+// turned; false when memory runs out.
+bool FitToPicture(Job& job, const cups_page_header2_t& header, char** page, uint32_t* width, uint32_t* height)
+{
+    DeviceEntry& entry = *job.entry;
+    // Without a sheet there is no picture size to aim at.
+    if (entry.media.mediaCode == -1 || entry.media.pictureWidthPx <= 0 || entry.media.pictureLengthPx <= 0)
+        return true;
+    const int xDpi = entry.resolutionMode == 2 ? 600 : 300;
+    const int yDpi = static_cast<int>(entry.resolution);
+    const PageTarget target = TargetForPage(header, entry.media.pictureWidthPx, entry.media.pictureLengthPx, xDpi,
+                                            yDpi, job.nameTurned);
+    entry.paperRotate = target.turned;
+    if (!FitPage(page, header.cupsWidth, header.cupsHeight, header, target, xDpi, yDpi, job.wholePage))
+        return false;
+    *width = target.width;
+    *height = target.height;
+    return true;
+}
+
 // The page loop; answers the exit status.
 int RunPages(Job& job)
 {
@@ -166,7 +189,14 @@ int RunPages(Job& job)
             free(page);
             return 0;
         }
-        _tagBITMAPHANDLE* picture = job.entry->MakeImageData(page, header.cupsWidth, header.cupsHeight, slotCounter);
+        uint32_t width = header.cupsWidth;
+        uint32_t height = header.cupsHeight;
+        if (!FitToPicture(job, header, &page, &width, &height)) {
+            free(page);
+            fprintf(stderr, "ERROR: Not enough memory to scale raster page %d\n", pageCounter + 1);
+            return 1;
+        }
+        _tagBITMAPHANDLE* picture = job.entry->MakeImageData(page, width, height, slotCounter);
         if (picture == nullptr) {
             // Skipping the page would print the job short without a word.
             fprintf(stderr, "ERROR: Not enough memory to process raster page %d\n", pageCounter + 1);
@@ -262,12 +292,20 @@ int RunFilter(int argc, char** argv)
         Finish(job);
         return 0;
     }
+    // Printing on another paper than the one asked for wastes a sheet.
+    if (const char* size = UnknownPageSize(job.optionCount, job.options, job.ppd)) {
+        fprintf(stderr, "ERROR: This printer has no paper of size \"%s\"\n", size);
+        Finish(job);
+        return 1;
+    }
     job.input.fd = fd;
     job.raster = cupsRasterOpenIO(ReadRaster, &job.input, CUPS_RASTER_READ);
     job.entry = new (std::nothrow) DeviceEntry_ZR();
     int status = 0;
     if (job.entry != nullptr) {
         ConfigureEntry(*job.entry, job.optionCount, job.options, job.ppd);
+        job.nameTurned = job.entry->paperRotate;
+        job.wholePage = FitWholePage(job.optionCount, job.options);
         job.layoutNum = job.entry->GetMultiLayoutNum(job.jobId);
         job.parity = job.entry->GetRemainHalf(job.jobId) % 2;
         if (job.raster != nullptr)

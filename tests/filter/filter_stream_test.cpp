@@ -172,8 +172,11 @@ TEST_F(FilterStream, EveryPageSizeGetsItsSheetCodeAndLength)
         {"PageSize=153x102mm", 2, 2, 1240, 2},     {"PageSize=102x153mm", 2, 2, 1240, 2},
         {"PageSize=153x102mmx2", 2, 12, 2498, 1},  {"PageSize=102x153mmx2", 2, 12, 2498, 1},
         {"PageSize=153x153mm", 27, 27, 1836, 2},   {"PageSize=153x204mm", 4, 4, 2436, 2},
-        {"PageSize=A4", 2, 2, 1240, 2},            {"", 2, 2, 1240, 2},
-        {"media=127x127mm", 29, 29, 1540, 2},
+        {"", 2, 2, 1240, 2},                       {"media=127x127mm", 29, 29, 1540, 2},
+        // Standard paper names, as IPP clients give them, find their size.
+        {"media=na_5x7_5x7in", 3, 3, 2138, 2},     {"media=oe_square-photo_5x5in", 29, 29, 1540, 2},
+        {"media=na_index-4x6_4x6in,photographic-glossy", 2, 2, 1240, 2},
+        {"media=na_index-4x6-ext_6x8in", 4, 4, 2436, 2}, {"PageSize=3.5x5", 1, 1, 1088, 2},
     };
     const std::string raster = Raster("--width 90 --height 60 --pages 2");
     std::vector<FilterCall> calls;
@@ -192,6 +195,18 @@ TEST_F(FilterStream, EveryPageSizeGetsItsSheetCodeAndLength)
             EXPECT_EQ(p.planes[0].height, sizes[i].rows);
             EXPECT_EQ(p.planes[0].width, 1920);
         }
+    }
+}
+
+TEST_F(FilterStream, PaperThePrinterDoesNotHaveFailsTheJobBeforeAnyByte)
+{
+    const std::string raster = Raster("--width 90 --height 60");
+    for (const char* options : {"PageSize=A4", "media=iso_a4_210x297mm", "media=na_letter_8.5x11in"}) {
+        SCOPED_TRACE(options);
+        const FilterResult run = RunFilter(Job(options, raster));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.out.empty());
+        EXPECT_NE(run.err.find("ERROR: This printer has no paper of size"), std::string::npos) << run.err;
     }
 }
 
