@@ -23,18 +23,44 @@ bool IsOn(const char* value)
                                 strcasecmp(value, "yes") == 0);
 }
 
-// The page resampled to width x height; null when memory runs out.
-unsigned char* Resample(char* page, uint32_t width, uint32_t height, int newWidth, int newHeight)
+// Rows bottom-up, 24-bit, each padded to a multiple of 4 bytes.
+struct Pixels {
+    unsigned char* data;
+    uint32_t width;
+    uint32_t height;
+};
+
+// A copy of the part of the page x0.. y0.. (counted from the bottom row),
+// resampled to width x height; null when memory runs out.
+unsigned char* CutAndResample(const Pixels& page, uint32_t x0, uint32_t y0, uint32_t cutWidth, uint32_t cutHeight,
+                              uint32_t width, uint32_t height)
 {
-    _tagBITMAPHANDLE bitmap{};
-    const int64_t bytes = static_cast<int64_t>(PageRowStride(width)) * height;
-    if (IL_CreateBitmap(&bitmap, sizeof bitmap, IL_MEMORY_CALLER, static_cast<int>(width),
-                        static_cast<int>(height), 24, 1, nullptr, IL_VIEW_CODE, page, bytes) != IL_OK ||
-        IL_SizeBitmap(&bitmap, newWidth, newHeight, IL_SIZE_CUBIC) != IL_OK) {
+    const size_t stride = PageRowStride(page.width);
+    const size_t cutStride = PageRowStride(cutWidth);
+    unsigned char* cut = static_cast<unsigned char*>(GlobalAlloc(0, cutStride * cutHeight));
+    if (cut == nullptr)
         return nullptr;
+    for (uint32_t row = 0; row < cutHeight; ++row) {
+        memcpy(cut + row * cutStride, page.data + (y0 + row) * stride + x0 * 3, cutWidth * 3);
+        memset(cut + row * cutStride + cutWidth * 3, 0, cutStride - cutWidth * 3);
     }
+    if (cutWidth == width && cutHeight == height)
+        return cut;
+    _tagBITMAPHANDLE bitmap{};
+    const bool sized =
+        IL_CreateBitmap(&bitmap, sizeof bitmap, IL_MEMORY_CALLER, static_cast<int>(cutWidth),
+                        static_cast<int>(cutHeight), 24, 1, nullptr, IL_VIEW_CODE, cut,
+                        static_cast<int64_t>(cutStride * cutHeight)) == IL_OK &&
+        IL_SizeBitmap(&bitmap, static_cast<int>(width), static_cast<int>(height), IL_SIZE_CUBIC) == IL_OK;
+    GlobalFree(cut);
     // The resized pixels belong to the record now; they are taken over.
-    return bitmap.pixels;
+    return sized ? bitmap.pixels : nullptr;
+}
+
+uint32_t Clamp(double v, uint32_t most)
+{
+    const long n = std::lround(v);
+    return static_cast<uint32_t>(std::max(1L, std::min<long>(n, most)));
 }
 
 }  // namespace
@@ -67,55 +93,41 @@ bool FitPage(char** page, uint32_t width, uint32_t height, const cups_page_heade
 {
     if (width == target.width && height == target.height)
         return true;
-    // Scale factors that bring each side of the page, in inches, to the
-    // picture's; covering takes the larger, fitting inside the smaller.
-    const double hx = Resolution(header.HWResolution[0], xDpi);
-    const double hy = Resolution(header.HWResolution[1], yDpi);
-    const double rx = (static_cast<double>(target.width) / xDpi) / (width / hx);
-    const double ry = (static_cast<double>(target.height) / yDpi) / (height / hy);
+    // Picture pixels per page pixel, the same in inches both ways: covering
+    // takes the larger factor and crops, fitting inside the smaller.
+    const double ax = xDpi / Resolution(header.HWResolution[0], xDpi);
+    const double ay = yDpi / Resolution(header.HWResolution[1], yDpi);
+    const double rx = static_cast<double>(target.width) / (width * ax);
+    const double ry = static_cast<double>(target.height) / (height * ay);
     const double s = whole ? std::min(rx, ry) : std::max(rx, ry);
-    long sw = std::lround(width * s * xDpi / hx);
-    long sh = std::lround(height * s * yDpi / hy);
-    sw = whole ? std::min<long>(sw, target.width) : std::max<long>(sw, target.width);
-    sh = whole ? std::min<long>(sh, target.height) : std::max<long>(sh, target.height);
-    sw = std::max(sw, 1L);
-    sh = std::max(sh, 1L);
-
-    unsigned char* scaled = reinterpret_cast<unsigned char*>(*page);
-    if (sw != static_cast<long>(width) || sh != static_cast<long>(height)) {
-        scaled = Resample(*page, width, height, static_cast<int>(sw), static_cast<int>(sh));
-        if (scaled == nullptr)
-            return false;
-    }
+    // Covering cuts the centre of the page that maps onto the picture first,
+    // so that no more than the picture is ever resampled.
+    const uint32_t cutWidth = whole ? width : Clamp(target.width / (s * ax), width);
+    const uint32_t cutHeight = whole ? height : Clamp(target.height / (s * ay), height);
+    const uint32_t outWidth = whole ? Clamp(width * s * ax, target.width) : target.width;
+    const uint32_t outHeight = whole ? Clamp(height * s * ay, target.height) : target.height;
+    const Pixels source{reinterpret_cast<unsigned char*>(*page), width, height};
+    // Rows are bottom-up: what stays below the centred part is the larger half.
+    const uint32_t x0 = (width - cutWidth) / 2;
+    const uint32_t y0 = height - cutHeight - (height - cutHeight) / 2;
+    unsigned char* scaled = CutAndResample(source, x0, y0, cutWidth, cutHeight, outWidth, outHeight);
     const size_t stride = PageRowStride(target.width);
-    char* out = static_cast<char*>(malloc(stride * target.height));
+    char* out = scaled != nullptr ? static_cast<char*>(malloc(stride * target.height)) : nullptr;
     if (out == nullptr) {
-        if (scaled != reinterpret_cast<unsigned char*>(*page))
-            GlobalFree(scaled);
+        GlobalFree(scaled);
         return false;
     }
-    // White around a page that lies inside; rows are bottom-up in both
-    // buffers, so the bottom offset is what remains below the centred part.
+    // White round a page that lies inside the picture.
     for (uint32_t row = 0; row < target.height; ++row) {
         memset(out + row * stride, 0xFF, static_cast<size_t>(target.width) * 3);
         memset(out + row * stride + target.width * 3, 0, stride - target.width * 3);
     }
-    const size_t scaledStride = PageRowStride(static_cast<uint32_t>(sw));
-    const long cropX = (sw - static_cast<long>(target.width)) / 2;
-    const long cropTop = (sh - static_cast<long>(target.height)) / 2;
-    const long cropBottom = sh - static_cast<long>(target.height) - cropTop;
-    const long copyWidth = std::min<long>(sw, target.width);
-    const long copyRows = std::min<long>(sh, target.height);
-    for (long row = 0; row < copyRows; ++row) {
-        const long from = cropBottom > 0 ? row + cropBottom : row;
-        const long to = cropBottom < 0 ? row - cropBottom : row;
-        const long fromX = cropX > 0 ? cropX : 0;
-        const long toX = cropX < 0 ? -cropX : 0;
-        memcpy(out + to * stride + toX * 3, scaled + from * scaledStride + fromX * 3,
-               static_cast<size_t>(copyWidth) * 3);
-    }
-    if (scaled != reinterpret_cast<unsigned char*>(*page))
-        GlobalFree(scaled);
+    const size_t scaledStride = PageRowStride(outWidth);
+    const uint32_t left = (target.width - outWidth) / 2;
+    const uint32_t bottom = target.height - outHeight - (target.height - outHeight) / 2;
+    for (uint32_t row = 0; row < outHeight; ++row)
+        memcpy(out + (bottom + row) * stride + left * 3, scaled + row * scaledStride, outWidth * 3);
+    GlobalFree(scaled);
     free(*page);
     *page = out;
     return true;
