@@ -218,7 +218,10 @@ std::vector<std::string> LpadminArguments(int number, const char* serial)
         description += " " + std::to_string(number);
     }
     return {"lpadmin", "-p", name, "-E", "-D", description, "-m", "KORVANE_ZR.ppd", "-v", DeviceUri(serial),
-        "-o", "printer-is-shared=false"};
+        "-o", "printer-is-shared=false",
+        // Borderless photos cover the sheet: the converters in front of the
+        // filter crop a picture of another shape instead of leaving bands.
+        "-o", "print-scaling-default=fill"};
 }
 
 void getPrinterInfo(thdata* r)

@@ -76,7 +76,7 @@ TEST(QueueNumbering, FollowsTheRuleAndNeverReusesAName)
 
     EXPECT_EQ(LpadminArguments(0, "A1"),
         (Names{"lpadmin", "-p", "KORVANE-ZR", "-E", "-D", "KORVANE ZR", "-m", "KORVANE_ZR.ppd", "-v",
-            "korvane-zvobackend://KORVANE/ZR?serial=A1", "-o", "printer-is-shared=false"}));
+            "korvane-zvobackend://KORVANE/ZR?serial=A1", "-o", "printer-is-shared=false", "-o", "print-scaling-default=fill"}));
     EXPECT_EQ(LpadminArguments(3, "A1")[2], "KORVANE-ZR-3");
     EXPECT_EQ(LpadminArguments(3, "A1")[5], "KORVANE ZR 3");
 }

@@ -64,7 +64,7 @@ TEST_F(DaemonTest, RegistersQueuesAndWritesTheFileAsPrintersComeAndGo)
     ASSERT_EQ(commands.size(), 3u);
     EXPECT_EQ(commands[1],
         "lpadmin -p KORVANE-ZR-2 -E -D KORVANE ZR 2 -m KORVANE_ZR.ppd -v "
-        "korvane-zvobackend://KORVANE/ZR?serial=B2 -o printer-is-shared=false");
+        "korvane-zvobackend://KORVANE/ZR?serial=B2 -o printer-is-shared=false -o print-scaling-default=fill");
 
     // Registered printers nobody watches are left alone.
     std::this_thread::sleep_for(1500ms);

@@ -124,9 +124,9 @@ kzr_backend_config() {
 kzr_add_queue() {
   local serial=$1 n=${2:-} cmd
   if [[ -z $n ]]; then
-    cmd="lpadmin -p KORVANE-ZR -E -D \"KORVANE ZR\" -m KORVANE_ZR.ppd -v $KZR_SERIAL_URI_PREFIX$serial -o printer-is-shared=false"
+    cmd="lpadmin -p KORVANE-ZR -E -D \"KORVANE ZR\" -m KORVANE_ZR.ppd -v $KZR_SERIAL_URI_PREFIX$serial -o printer-is-shared=false -o print-scaling-default=fill"
   else
-    cmd="lpadmin -p KORVANE-ZR-$n -E -D \"KORVANE ZR $n\" -m KORVANE_ZR.ppd -v $KZR_SERIAL_URI_PREFIX$serial -o printer-is-shared=false"
+    cmd="lpadmin -p KORVANE-ZR-$n -E -D \"KORVANE ZR $n\" -m KORVANE_ZR.ppd -v $KZR_SERIAL_URI_PREFIX$serial -o printer-is-shared=false -o print-scaling-default=fill"
   fi
   # lpadmin warns that PPD models are deprecated; only other output matters.
   sh -c "$cmd" </dev/null 2>&1 | { grep -v -i deprecated >&2 || true; }

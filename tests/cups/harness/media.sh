@@ -19,6 +19,14 @@ KZR_MEDIA=(
   "153x204mm   1844 2436 0 0 4 -"
 )
 
+# The paper's nominal size in points, as the PPD gives it to the converters
+# (the picture above runs a little past the paper on every side).
+declare -A KZR_NOMINAL_PT=(
+  [127x89mm]="360 252" [89x127mm]="252 360" [127x89mmx2]="360 252" [89x127mmx2]="252 360"
+  [127x127mm]="360 360" [127x178mm]="360 504" [153x102mm]="432 288" [102x153mm]="288 432"
+  [153x102mmx2]="432 288" [102x153mmx2]="288 432" [153x153mm]="432 432" [153x204mm]="432 576"
+)
+
 # kzr_page_px NAME -> "W H": the raster page size at 300 dpi (portrait
 # names swap the picture's sides).
 kzr_page_px() {

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Photos of every common shape, as JPEG, PNG and PDF, printed with lp on
+# every page size through the real scheduler and CUPS's converters, as a
+# user prints them. Borderless (the queue's default) must cover the whole
+# picture area of the sheet, whatever the photo's shape; print-scaling=fit
+# must keep the whole photo, with white bands where its shape differs; white
+# borders leave a margin all round.
+# Usage: photo_fill_test.sh PPD FILTER BACKEND MKRASTER INSPECT PROBE
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/harness/private_tmp.sh"
+kzr_private_tmp "$0" "$@"
+source "$here/harness/checks.sh"
+source "$here/harness/cupsd.sh"
+source "$here/harness/inputs.sh"
+source "$here/harness/media.sh"
+source "$here/harness/expect.sh"
+
+probe=$6
+kzr_cupsd_start "$1" "$2" "$3" || exit 1
+kzr_add_queue SN0001 && kzr_add_queue SN0002 2 || kzr_fail "queues added"
+docs=$(mktemp -d)
+
+# shape -> pixels of the JPEG and PNG, points of the PDF
+declare -A px=([3:2]="1800 1200" [4:3]="1600 1200" [1:1]="1200 1200" [16:9]="1920 1080" [2:3]="1200 1800")
+declare -A pt=([3:2]="432 288" [4:3]="384 288" [1:1]="360 360" [16:9]="512 288" [2:3]="288 432")
+shapes=(3:2 4:3 1:1 16:9 2:3)
+kinds=(jpg png pdf)
+for s in "${shapes[@]}"; do
+  f=${s/:/x}
+  kzr_make_photo "$docs/$f.jpg" ${px[$s]}
+  kzr_make_photo "$docs/$f.png" ${px[$s]}
+  kzr_make_photo "$docs/$f.pdf" ${pt[$s]}
+done
+
+declare -A job=() what=()
+n=0
+# submit QUEUE SHAPE KIND PAGESIZE MODE [lp options]: jobs alternate between
+# the two queues so that both cores convert.
+submit() {
+  local key="$4 $2 $3 $5" f=${2/:/x}
+  job[$key]=$(kzr_print "KORVANE-ZR${1}" "$docs/$f.$3" -o "PageSize=$4" "${@:6}") || kzr_fail "$key: lp refused"
+}
+i=0
+for row in "${KZR_MEDIA[@]}"; do
+  read -r name _ <<<"$row"
+  for s in "${shapes[@]}"; do
+    # Every shape on every size, each format in turn across the sizes.
+    kind=${kinds[$((i % 3))]}
+    q=$([[ $((i % 2)) == 0 ]] && echo "" || echo "-2")
+    submit "$q" "$s" "$kind" "$name" fill
+    i=$((i + 1))
+  done
+done
+for name in 153x102mm 127x178mm 153x153mm; do
+  for s in "${shapes[@]}"; do
+    kind=${kinds[$((i % 3))]}
+    submit "" "$s" "$kind" "$name" fit -o print-scaling=fit
+    i=$((i + 1))
+  done
+done
+submit "-2" 4:3 jpg 153x102mm border -o ZvoBorder=Enable
+for res in 300x600dpi 600x600dpi; do
+  submit "" 4:3 jpg 102x153mm "fill-$res" -o Resolution=$res
+  submit "-2" 16:9 pdf 127x178mm "fill-$res" -o Resolution=$res
+done
+
+for key in "${!job[@]}"; do kzr_wait_job "${job[$key]}" 300 || kzr_fail "$key: job did not complete"; done
+
+# The picture area of a size, as the probe reports a sheet it covers.
+area() {  # NAME RES
+  kzr_expected_prints "$1" "$2" 1 0 | sed -n '/^--$/,$p' | sed 1d
+}
+measure() { "$probe" "$(kzr_job_stream "${job[$1]}")" | sed -E 's/ mean .*//'; }
+
+# "print 1: box X0-X1 Y0-Y1 blank K" -> "X0 X1 Y0 Y1 K"
+box() { sed -E 's/.*box ([0-9]+)-([0-9]+) ([0-9]+)-([0-9]+) blank ([0-9]+).*/\1 \2 \3 \4 \5/' <<<"$1"; }
+
+# fit: the whole photo is on the sheet (the box has the photo's shape, one
+# way round or the other), with bands where the shapes differ.
+check_fit() {
+  local key=$1 shape=$2 full got
+  full=$(box "$(area "${key%% *}" 300dpi)")
+  got=$(box "$(measure "$key")")
+  read -r fx0 fx1 fy0 fy1 _ <<<"$full"
+  read -r x0 x1 y0 y1 blank <<<"$got"
+  local bw=$((x1 - x0 + 1)) bh=$((y1 - y0 + 1)) pw=${shape%%:*} ph=${shape##*:}
+  # aspect ratios compared in thousandths, either orientation
+  local a=$((1000 * bw / bh)) r1=$((1000 * pw / ph)) r2=$((1000 * ph / pw)) ok=0
+  for r in $r1 $r2; do ((a * 100 >= r * 98 && a * 100 <= r * 102)) && ok=1; done
+  # Fitting the converter's page inside the picture may leave a few rows
+  # (under 1%) on the side the photo fills as well.
+  local slackx=$(((fx1 - fx0) / 100)) slacky=$(((fy1 - fy0) / 100))
+  local across=$((x0 - fx0 <= slackx && fx1 - x1 <= slackx)) along=$((y0 - fy0 <= slacky && fy1 - y1 <= slacky))
+  ((ok && blank == 0 && x0 >= fx0 && x1 <= fx1 && y0 >= fy0 && y1 <= fy1 && (across || along))) ||
+    kzr_fail "$key: photo not whole inside the sheet: box $got, picture area $full"
+}
+
+for key in "${!job[@]}"; do
+  read -r name shape kind mode <<<"$key"
+  case $mode in
+    fill) kzr_check_eq "$key covers the sheet" "$(area "$name" 300dpi)" "$(measure "$key")" ;;
+    fill-*) kzr_check_eq "$key covers the sheet" "$(area "$name" "${mode#fill-}")" "$(measure "$key")" ;;
+    fit) check_fit "$key" "$shape" ;;
+    border)
+      read -r fx0 fx1 fy0 fy1 _ <<<"$(box "$(area "$name" 300dpi)")"
+      read -r x0 x1 y0 y1 _ <<<"$(box "$(measure "$key")")"
+      ((x0 > fx0 && x1 < fx1 && y0 > fy0 && y1 < fy1)) || kzr_fail "$key: no white border all round" ;;
+  esac
+done
+kzr_finish
