@@ -49,16 +49,16 @@ def inches(text, lang):
 
 # Page sizes: keyword, the English text, width and length in points (the
 # paper's nominal size, so that CUPS publishes the standard PWG name where
-# one exists), and for two-up sizes the sheet they share.
+# one exists), and for two-up sizes the sheet they share. Only upright sizes
+# are offered: the converters turn a landscape photo onto the page and the
+# filter turns the page onto the paper, so a landscape twin would print the
+# same sheet (the filter still takes the landscape keywords 153x102mm,
+# 127x89mm and their two-up forms, which older queues may have saved).
 SIZES = [
     ("102x153mm", "4x6in", 288, 432, None),
-    ("153x102mm", "6x4in", 432, 288, None),
     ("102x153mmx2", "4x6in", 288, 432, "6x8in"),
-    ("153x102mmx2", "6x4in", 432, 288, "6x8in"),
     ("89x127mm", "3.5x5in", 252, 360, None),
-    ("127x89mm", "5x3.5in", 360, 252, None),
     ("89x127mmx2", "3.5x5in", 252, 360, "5x7in"),
-    ("127x89mmx2", "5x3.5in", 360, 252, "5x7in"),
     ("127x127mm", "5x5in", 360, 360, None),
     ("127x178mm", "5x7in", 360, 504, None),
     ("153x153mm", "6x6in", 432, 432, None),
@@ -66,7 +66,7 @@ SIZES = [
 ]
 DEFAULT_SIZE = "102x153mm"
 # Sizes on which the printer makes no 2 inch cut (it cuts 6 in wide paper only).
-NO_CUT_SIZES = ["89x127mm", "127x89mm", "89x127mmx2", "127x89mmx2", "127x127mm", "127x178mm", "153x153mm"]
+NO_CUT_SIZES = ["89x127mm", "89x127mmx2", "127x127mm", "127x178mm", "153x153mm"]
 
 
 def size_texts(text, sheet):

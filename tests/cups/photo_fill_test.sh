@@ -42,8 +42,7 @@ submit() {
   job[$key]=$(kzr_print "KORVANE-ZR${1}" "$docs/$f.$3" -o "PageSize=$4" "${@:6}") || kzr_fail "$key: lp refused"
 }
 i=0
-for row in "${KZR_MEDIA[@]}"; do
-  read -r name _ <<<"$row"
+for name in $(kzr_ppd_sizes "$1"); do
   for s in "${shapes[@]}"; do
     # Every shape on every size, each format in turn across the sizes.
     kind=${kinds[$((i % 3))]}
@@ -52,14 +51,14 @@ for row in "${KZR_MEDIA[@]}"; do
     i=$((i + 1))
   done
 done
-for name in 153x102mm 127x178mm 153x153mm; do
+for name in 102x153mm 127x178mm 153x153mm; do
   for s in "${shapes[@]}"; do
     kind=${kinds[$((i % 3))]}
     submit "" "$s" "$kind" "$name" fit -o print-scaling=fit
     i=$((i + 1))
   done
 done
-submit "-2" 4:3 jpg 153x102mm border -o ZvoBorder=Enable
+submit "-2" 4:3 jpg 102x153mm border -o ZvoBorder=Enable
 for res in 300x600dpi 600x600dpi; do
   submit "" 4:3 jpg 102x153mm "fill-$res" -o Resolution=$res
   submit "-2" 16:9 pdf 127x178mm "fill-$res" -o Resolution=$res

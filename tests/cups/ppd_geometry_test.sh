@@ -19,8 +19,7 @@ kzr_check "queue added with the daemon's command line" kzr_add_queue A1234
 docs=$(mktemp -d)
 
 declare -A xres=([300dpi]=1 [300x600dpi]=1 [600x600dpi]=2) yres=([300dpi]=1 [300x600dpi]=2 [600x600dpi]=2)
-for row in "${KZR_MEDIA[@]}"; do
-  read -r name _ <<<"$row"
+for name in $(kzr_ppd_sizes "$1"); do
   read -r wpt hpt <<<"${KZR_NOMINAL_PT[$name]}"
   w=$((wpt * 300 / 72)) h=$((hpt * 300 / 72))
   kzr_make_jpeg "$docs/$name.jpg" "$w" "$h"

@@ -42,3 +42,6 @@ kzr_page_px() {
 
 # kzr_px_to_pt PIXELS -> the exact size in points at 300 dpi
 kzr_px_to_pt() { printf '%d.%02d' $(($1 * 24 / 100)) $(($1 * 24 % 100)); }
+
+# kzr_ppd_sizes PPD -> the page-size keywords the PPD offers, one a line.
+kzr_ppd_sizes() { sed -n 's/^\*PageSize \([^/:]*\)[/:].*/\1/p' "$1"; }
