@@ -91,7 +91,9 @@ int Fail(const char* what)
     return kBackendFailed;
 }
 
-int RunJob(const std::string& jobId, const std::string& uri, int input)
+// `announce`: our own scheme, which holds the pause file and announces the
+// job; a backend of any other scheme only takes the stream.
+int RunJob(const std::string& jobId, const std::string& uri, int input, bool announce)
 {
     BackendConfig config;
     if (const char* path = std::getenv(kBackendConfigEnv)) {
@@ -104,21 +106,23 @@ int RunJob(const std::string& jobId, const std::string& uri, int input)
     JobFiles files;
     const std::string jobPath = JobFilePath(jobId);
     const std::string pausePath = PauseFilePath(uri);
-    if (jobPath.empty() || pausePath.empty()) {
+    if (announce && (jobPath.empty() || pausePath.empty())) {
         std::fprintf(stderr, "ERROR: unusable job id or device URI\n");
         return kBackendFailed;
     }
 
     // The pause file goes first: by the time the filter sees the job file
     // and starts sending, the daemon has already been told to keep away.
-    const int pause = CreateFreshFile(pausePath);
-    if (pause < 0) return Fail("cannot create the pause file");
-    close(pause);
-    files.pause = pausePath;
-    const int job = CreateFreshFile(jobPath);
-    if (job < 0) return Fail("cannot create the job file");
-    files.job = jobPath;
-    if (!WriteJobFile(job, jobId, config)) return Fail("cannot write the job file");
+    if (announce) {
+        const int pause = CreateFreshFile(pausePath);
+        if (pause < 0) return Fail("cannot create the pause file");
+        close(pause);
+        files.pause = pausePath;
+        const int job = CreateFreshFile(jobPath);
+        if (job < 0) return Fail("cannot create the job file");
+        files.job = jobPath;
+        if (!WriteJobFile(job, jobId, config)) return Fail("cannot write the job file");
+    }
 
     int out = -1;
     std::string finalPath;
@@ -164,17 +168,15 @@ int main(int argc, char** argv)
     }
     const char* env = std::getenv("DEVICE_URI");
     const std::string uri = env ? env : argv[0];
-    if (uri.compare(0, std::strlen(kScheme), kScheme) != 0) {
-        std::fprintf(stderr, "ERROR: not a %s device URI\n", kScheme);
-        return kBackendFailed;
-    }
+    // Installed under another name, it stands in for a foreign backend.
+    const bool ours = uri.compare(0, std::strlen(kScheme), kScheme) == 0;
     InstallCancelHandler();
     int input = STDIN_FILENO;
     if (argc == 7) {
         input = open(argv[6], O_RDONLY | O_CLOEXEC);
         if (input < 0) return Fail("cannot open the print file");
     }
-    const int status = RunJob(argv[1], uri, input);
+    const int status = RunJob(argv[1], uri, input, ours);
     if (input != STDIN_FILENO) close(input);
     return status;
 }

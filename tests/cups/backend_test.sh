@@ -106,8 +106,12 @@ kzr_check "cancel publishes no stream, partial or whole" \
 # --- refused input: nothing is created -----------------------------------------
 DEVICE_URI=$uri KZR_BACKEND_CONFIG=$work/config "$backend" ../etc/x u t 1 "" </dev/null 2>/dev/null
 kzr_check_eq "a job id that is not a number is refused" 1 "$?"
-DEVICE_URI=usb://KORVANE/ZR KZR_BACKEND_CONFIG=$work/config "$backend" 48 u t 1 "" </dev/null 2>/dev/null
-kzr_check_eq "a foreign URI scheme is refused" 1 "$?"
+# Under another scheme it stands in for a foreign backend: the stream is
+# taken, but no job is announced and no pause file held.
+printf 'stream' | DEVICE_URI=usb://KORVANE/ZR KZR_BACKEND_CONFIG=$work/config "$backend" 48 u t 1 "" 2>/dev/null
+kzr_check_eq "a foreign scheme takes the stream" 0 "$?"
+kzr_check "a foreign scheme keeps the stream" test -s "$out/job-48.zr"
+kzr_check_eq "a foreign scheme announces nothing" "" "$(ls /tmp | grep -E '^(Print|Pause)_' || true)"
 config media_size=310 colour=blue
 DEVICE_URI=$uri KZR_BACKEND_CONFIG=$work/config "$backend" 49 u t 1 "" </dev/null 2>"$work/stderr"
 kzr_check_eq "an unknown setting is refused" 1 "$?"

@@ -64,7 +64,14 @@ for res in 300x600dpi 600x600dpi; do
   submit "-2" 16:9 pdf 127x178mm "fill-$res" -o Resolution=$res
 done
 
+# Behind another backend no job file ever comes: the filter must not wait
+# for one (it would for two minutes), and prints one picture per sheet.
+kzr_add_foreign_queue OTHER || kzr_fail "queue behind another backend added"
+foreign=$(kzr_print OTHER "$docs/4x3.jpg")
+kzr_check "a queue behind another backend prints at once" kzr_wait_job "$foreign" 20
 for key in "${!job[@]}"; do kzr_wait_job "${job[$key]}" 300 || kzr_fail "$key: job did not complete"; done
+kzr_check_eq "behind another backend: the sheet is covered" "$(kzr_expected_prints 102x153mm 300dpi 1 0 |
+  sed -n '/^--$/,$p' | sed 1d)" "$("$probe" "$(kzr_job_stream "$foreign")" | sed -E 's/ mean .*//')"
 
 # The picture area of a size, as the probe reports a sheet it covers.
 area() {  # NAME RES

@@ -7,6 +7,7 @@
 #                                        the client environment
 #   kzr_backend_config LINE...           settings of the stand-in backend
 #   kzr_add_queue SERIAL [N]             queue KORVANE-ZR or KORVANE-ZR-N
+#   kzr_add_foreign_queue NAME           a queue behind another backend
 #   kzr_print QUEUE FILE [lp options]    prints; the job id on stdout
 #   kzr_wait_job ID [SECONDS]            0 once completed, 1 otherwise
 #   kzr_job_state ID                     "state,reasons" of a job, now
@@ -130,6 +131,16 @@ kzr_add_queue() {
   fi
   # lpadmin warns that PPD models are deprecated; only other output matters.
   sh -c "$cmd" </dev/null 2>&1 | { grep -v -i deprecated >&2 || true; }
+  return "${PIPESTATUS[0]}"
+}
+
+# kzr_add_foreign_queue NAME: a queue of our PPD behind a backend of another
+# scheme (the stand-in installed as "zrforeign"), which never announces jobs.
+kzr_add_foreign_queue() {
+  install -o root -g root -m 0700 "$KZR_CUPSD_DIR/bin/backend/korvane-zvobackend" \
+    "$KZR_CUPSD_DIR/bin/backend/zrforeign"
+  lpadmin -p "$1" -E -m KORVANE_ZR.ppd -v "zrforeign://printer" -o print-scaling-default=fill 2>&1 |
+    { grep -v -i deprecated >&2 || true; }
   return "${PIPESTATUS[0]}"
 }
 
