@@ -64,12 +64,39 @@ for res in 300x600dpi 600x600dpi; do
   submit "-2" 16:9 pdf 127x178mm "fill-$res" -o Resolution=$res
 done
 
+# Standard paper names: what CUPS publishes for the queue, and what lp -o
+# media= prints (5x5 in goes by its PWG name, which CUPS's own table lacks).
+sock=${KZR_CUPSD_DIR//\//%2F}
+published=$(ipptool -tv "ipp://$sock%2Fcups.sock/printers/KORVANE-ZR" get-printer-attributes.test 2>/dev/null |
+  sed -n 's/.*media-supported (1setOf keyword) = //p')
+kzr_check_eq "standard names published" \
+  "na_index-4x6_4x6in,oe_photo-l_3.5x5in,custom_5x5in_5x5in,na_5x7_5x7in,custom_6x6in_6x6in,na_index-4x6-ext_6x8in" \
+  "$published"
+declare -A by_name=()
+for pair in na_index-4x6_4x6in:102x153mm oe_photo-l_3.5x5in:89x127mm oe_square-photo_5x5in:127x127mm \
+  na_5x7_5x7in:127x178mm custom_6x6in_6x6in:153x153mm na_index-4x6-ext_6x8in:153x204mm; do
+  by_name[$pair]=$(kzr_print KORVANE-ZR-2 "$docs/3x2.jpg" -o "media=${pair%%:*}") || kzr_fail "$pair: lp refused"
+done
+
 # Behind another backend no job file ever comes: the filter must not wait
 # for one (it would for two minutes), and prints one picture per sheet.
 kzr_add_foreign_queue OTHER || kzr_fail "queue behind another backend added"
 foreign=$(kzr_print OTHER "$docs/4x3.jpg")
 kzr_check "a queue behind another backend prints at once" kzr_wait_job "$foreign" 20
 for key in "${!job[@]}"; do kzr_wait_job "${job[$key]}" 300 || kzr_fail "$key: job did not complete"; done
+for pair in "${!by_name[@]}"; do
+  kzr_wait_job "${by_name[$pair]}" 300 || { kzr_fail "media=${pair%%:*}: job did not complete"; continue; }
+  kzr_check_eq "media=${pair%%:*} prints ${pair##*:}, covered" "$(kzr_expected_prints "${pair##*:}" 300dpi 1 0 |
+    sed -n '/^--$/,$p' | sed 1d)" "$("$probe" "$(kzr_job_stream "${by_name[$pair]}")" | sed -E 's/ mean .*//')"
+done
+# A paper the printer does not have fails the job instead of printing on
+# another size.
+a4=$(kzr_print KORVANE-ZR "$docs/3x2.jpg" -o media=iso_a4_210x297mm)
+kzr_wait_job "$a4" 60 2>/dev/null && kzr_fail "media=iso_a4_210x297mm printed"
+# CUPS stops a job whose filter failed (processing-stopped), whatever the
+# error policy, which governs backend failures only.
+kzr_check_eq "media=iso_a4_210x297mm: the job is stopped" processing-stopped "$(kzr_job_state "$a4" | cut -d, -f1)"
+kzr_check "and the log says why" grep -q "no paper of size .*iso_a4_210x297mm" "$KZR_CUPSD_DIR/log/error_log"
 kzr_check_eq "behind another backend: the sheet is covered" "$(kzr_expected_prints 102x153mm 300dpi 1 0 |
   sed -n '/^--$/,$p' | sed 1d)" "$("$probe" "$(kzr_job_stream "$foreign")" | sed -E 's/ mean .*//')"
 
