@@ -79,7 +79,7 @@ kzr_check "monitor shows the print count" shows "count=100"
 # pause file and reads the counter again once it is gone.
 order set remain=MQR:1 print-ms=2000
 "$samplephoto" "$work/photo.jpg" 1844 1240 >/dev/null
-job=$(kzr_print KORVANE-ZR "$work/photo.jpg" -o PageSize=153x102mm) || { kzr_fail "lp refused the job"; kzr_finish; }
+job=$(kzr_print KORVANE-ZR "$work/photo.jpg" -o media=na_index-4x6_4x6in) || { kzr_fail "lp refused the job"; kzr_finish; }
 pause_seen=0
 deadline=$((SECONDS + 180))
 until state=$(_kzr_job_state "$job"); [[ $state == completed* || $state == aborted* || $state == canceled* ]] ||
