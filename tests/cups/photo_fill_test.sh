@@ -16,7 +16,7 @@ source "$here/harness/inputs.sh"
 source "$here/harness/media.sh"
 source "$here/harness/expect.sh"
 
-probe=$6
+inspect=$5 probe=$6
 kzr_cupsd_start "$1" "$2" "$3" || exit 1
 kzr_add_queue SN0001 && kzr_add_queue SN0002 2 || kzr_fail "queues added"
 docs=$(mktemp -d)
@@ -86,8 +86,9 @@ kzr_check "a queue behind another backend prints at once" kzr_wait_job "$foreign
 for key in "${!job[@]}"; do kzr_wait_job "${job[$key]}" 300 || kzr_fail "$key: job did not complete"; done
 for pair in "${!by_name[@]}"; do
   kzr_wait_job "${by_name[$pair]}" 300 || { kzr_fail "media=${pair%%:*}: job did not complete"; continue; }
-  kzr_check_eq "media=${pair%%:*} prints ${pair##*:}, covered" "$(kzr_expected_prints "${pair##*:}" 300dpi 1 0 |
-    sed -n '/^--$/,$p' | sed 1d)" "$("$probe" "$(kzr_job_stream "${by_name[$pair]}")" | sed -E 's/ mean .*//')"
+  kzr_check_eq "media=${pair%%:*} prints ${pair##*:}: its sheet code, covered" \
+    "$(kzr_expected_prints "${pair##*:}" 300dpi 1 0)" \
+    "$(kzr_actual_prints "$(kzr_job_stream "${by_name[$pair]}")" "$inspect" "$probe")"
 done
 # A paper the printer does not have fails the job instead of printing on
 # another size.
