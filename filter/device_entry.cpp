@@ -10,17 +10,12 @@ DeviceEntry::DeviceEntry()
 
 DeviceEntry::~DeviceEntry()
 {
-    FreeMediaBuffer();
+    photoBuffer.Free();
 }
 
 void DeviceEntry::SetPaperRotate(int, cups_option_t*, ppdfile_s*)
 {
     paperRotate = false;
-}
-
-int DeviceEntry::GetRemainHalf(const char*)
-{
-    return 0;
 }
 
 int DeviceEntry::DeviceIO(DeviceCmd* record)
@@ -139,22 +134,3 @@ int DeviceEntry::SendMediaSize(DeviceMediaBufferInfo* sheet)
     return 1;
 }
 
-int DeviceEntry::AllocMediaBuffer()
-{
-    return photoBuffer.Alloc(media);
-}
-
-int DeviceEntry::Send(DeviceMediaBufferInfo* sheet)
-{
-    return photoBuffer.Send(this, sheet);
-}
-
-int DeviceEntry::FreeMediaBuffer()
-{
-    return photoBuffer.Free();
-}
-
-int DeviceEntry::Clear()
-{
-    return photoBuffer.Clear();
-}

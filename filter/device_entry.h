@@ -39,9 +39,6 @@ public:
     virtual int GetMultiLayoutNum(const char* jobId) = 0;
     virtual int SetOvercoatFinish(unsigned long finishCode, double firmware) = 0;
     virtual void SetPaperRotate(int optionCount, cups_option_t* options, ppdfile_s* ppd);
-    virtual int GetRemainHalf(const char* jobId);
-    virtual bool isSupportDecurl() = 0;
-    virtual bool isSupportSysTime() = 0;
 
     // Output primitives: one write of the whole record, then a flush so that the
     // backend (and anyone watching the stream) sees whole records as they come.
@@ -56,10 +53,6 @@ public:
     int SendImageData(int pictureCount);
     int PrintImageData(DeviceMediaBufferInfo* sheet);
     int SendMediaSize(DeviceMediaBufferInfo* sheet);
-    int AllocMediaBuffer();
-    int Send(DeviceMediaBufferInfo* sheet);
-    int FreeMediaBuffer();
-    int Clear();
 
     // Job options: settings kept for the photo processing ...
     int SetResolution(int optionCount, cups_option_t* options, ppdfile_s* ppd);
@@ -71,12 +64,12 @@ public:
     void SetSaturation(int optionCount, cups_option_t* options, ppdfile_s* ppd);
     void SetColorAdjustment(int optionCount, cups_option_t* options, ppdfile_s* ppd);
     // ... and per-print setting records: 1 when a record was written, else 0.
-    int SendSysTime();
+    // The ZR has no clock to set and no decurler, so no record is made for
+    // either.
     int SendCutterMode(int optionCount, cups_option_t* options, ppdfile_s* ppd);
     int SendOvercoatFinish(int optionCount, cups_option_t* options, ppdfile_s* ppd);
     int SendPrintRetry(int optionCount, cups_option_t* options, ppdfile_s* ppd);
     int SendPrintSpeed(int optionCount, cups_option_t* options, ppdfile_s* ppd);
-    int SendDecurl(int optionCount, cups_option_t* options, ppdfile_s* ppd);
 
     // Where the stream goes: standard output, except in tests of the handlers.
     void SetOutput(FILE* stream) { output = stream; }

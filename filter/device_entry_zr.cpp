@@ -192,21 +192,6 @@ void DeviceEntry_ZR::SetPaperRotate(int optionCount, cups_option_t* options, ppd
     paperRotate = choice != nullptr && choice->portrait;
 }
 
-int DeviceEntry_ZR::GetRemainHalf(const char*)
-{
-    return 0;
-}
-
-bool DeviceEntry_ZR::isSupportDecurl()
-{
-    return false;
-}
-
-bool DeviceEntry_ZR::isSupportSysTime()
-{
-    return false;
-}
-
 const char* UnknownPageSize(int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
     const char* value = _GetCupsValue("PageSize", optionCount, options, ppd);

@@ -18,9 +18,6 @@ public:
     int GetMultiLayoutNum(const char* jobId) override;
     int SetOvercoatFinish(unsigned long finishCode, double firmware) override;
     void SetPaperRotate(int optionCount, cups_option_t* options, ppdfile_s* ppd) override;
-    int GetRemainHalf(const char* jobId) override;
-    bool isSupportDecurl() override;
-    bool isSupportSysTime() override;
 
     // The page size is a two-up size ("...x2"): two pictures on one sheet.
     bool multiCut = false;

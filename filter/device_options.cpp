@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "cups_value.h"
 #include "device_entry.h"
@@ -133,20 +132,6 @@ int DeviceEntry::SendNumber(const char* parameter, long value)
     return SendControl(parameter, digits, 8);
 }
 
-int DeviceEntry::SendSysTime()
-{
-    if (!isSupportSysTime())
-        return 0;
-    time_t now = time(nullptr);
-    struct tm local;
-    if (localtime_r(&now, &local) == nullptr)
-        return 0;
-    char text[32];
-    snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d\r", local.tm_year + 1900, local.tm_mon + 1,
-             local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    return SendControl("SET_SYS_TIME", text, 15);
-}
-
 int DeviceEntry::SendCutterMode(int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
     const bool cut = Is(_GetCupsValue("Zvo2InchCut", optionCount, options, ppd), "Enable") &&
@@ -187,19 +172,4 @@ int DeviceEntry::SendPrintSpeed(int optionCount, cups_option_t* options, ppdfile
     if (fineMode)
         speed = Is(_GetCupsValue("ZvoPrintSpeed", optionCount, options, ppd), "Enable") ? 30 : 10;
     return SendNumber("PRINTSPEED", speed);
-}
-
-int DeviceEntry::SendDecurl(int optionCount, cups_option_t* options, ppdfile_s* ppd)
-{
-    if (!isSupportDecurl())
-        return 0;
-    const char* value = _GetCupsValue("ZvoDecurl", optionCount, options, ppd);
-    int mode = 2;
-    if (Is(value, "Enable"))
-        mode = 1;
-    else if (Is(value, "Disable"))
-        mode = 0;
-    char text[32];
-    snprintf(text, sizeof text, "%02d0000000000", mode);
-    return SendControl("DECURL", text, 12);
 }

@@ -87,7 +87,6 @@ struct Job {
     cups_raster_t* raster = nullptr;
     DeviceEntry* entry = nullptr;
     int layoutNum = 1;
-    int parity = 0;
     unsigned maxCopies = kDefaultMaxCopies;
     bool nameTurned = false;   // what the page size's name says about turning
     bool wholePage = false;    // print-scaling=fit: the page inside the picture
@@ -118,17 +117,16 @@ void ReleasePicture(_tagBITMAPHANDLE* picture)
 }
 
 // Places every copy of one page; false when the job was cancelled meanwhile.
-bool PlaceCopies(Job& job, _tagBITMAPHANDLE* picture, unsigned copies, int pageCounter, int& slotCounter)
+bool PlaceCopies(Job& job, _tagBITMAPHANDLE* picture, unsigned copies, int& slotCounter)
 {
     for (unsigned c = 0; c < copies; ++c) {
         // A cancelled job writes nothing more, even when many copies remain.
         if (Canceled)
             return false;
-        const int capacity = (job.parity == 1 && c == 0 && pageCounter == 0) ? 1 : job.layoutNum;
         job.entry->SetImageData(slotCounter, picture);
         ++slotCounter;
-        if (slotCounter >= capacity) {
-            FlushPrint(*job.entry, capacity, job.optionCount, job.options, job.ppd);
+        if (slotCounter >= job.layoutNum) {
+            FlushPrint(*job.entry, job.layoutNum, job.optionCount, job.options, job.ppd);
             slotCounter = 0;
         }
     }
@@ -202,7 +200,7 @@ int RunPages(Job& job)
             fprintf(stderr, "ERROR: Not enough memory to process raster page %d\n", pageCounter + 1);
             return 1;
         }
-        const bool placed = PlaceCopies(job, picture, header.NumCopies, pageCounter, slotCounter);
+        const bool placed = PlaceCopies(job, picture, header.NumCopies, slotCounter);
         ReleasePicture(picture);
         if (!placed)
             return 0;
@@ -243,7 +241,6 @@ int PrinterStatusCheck(char* jobId, int, cups_option_t*)
 
 void ConfigureEntry(DeviceEntry& entry, int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
-    entry.SendSysTime();
     entry.SetResolution(optionCount, options, ppd);
     entry.SetMediaSize(optionCount, options, ppd);
     entry.SetBorder(optionCount, options, ppd);
@@ -262,7 +259,6 @@ void FlushPrint(DeviceEntry& entry, int pictureCount, int optionCount, cups_opti
     entry.SendOvercoatFinish(optionCount, options, ppd);
     entry.SendPrintRetry(optionCount, options, ppd);
     entry.SendPrintSpeed(optionCount, options, ppd);
-    entry.SendDecurl(optionCount, options, ppd);
     entry.SendImageData(pictureCount);
 }
 
@@ -307,7 +303,6 @@ int RunFilter(int argc, char** argv)
         job.nameTurned = job.entry->paperRotate;
         job.wholePage = FitWholePage(job.optionCount, job.options);
         job.layoutNum = job.entry->GetMultiLayoutNum(job.jobId);
-        job.parity = job.entry->GetRemainHalf(job.jobId) % 2;
         if (job.raster != nullptr)
             status = RunPages(job);
     }

@@ -62,9 +62,6 @@ TEST(ModelProfile, OvercoatRowsAreSkippedWhenTooNewForTheFirmware)
     // Only the low 32 bits of the code count.
     EXPECT_EQ(e.SetOvercoatFinish(0x100000016ul, 1.53), 0);
     EXPECT_EQ(e.overcoat.overcoatValue, 22);
-    EXPECT_EQ(e.GetRemainHalf("1"), 0);
-    EXPECT_FALSE(e.isSupportDecurl());
-    EXPECT_FALSE(e.isSupportSysTime());
 }
 
 TEST(ModelProfile, TwoPicturesPerSheetNeedATwoUpSizeAndAKnownMedia)
