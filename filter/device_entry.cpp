@@ -15,7 +15,7 @@ DeviceEntry::~DeviceEntry()
 
 void DeviceEntry::SetPaperRotate(int, cups_option_t*, ppdfile_s*)
 {
-    paperRotate = false;
+    photoBuffer.paperRotate = false;
 }
 
 int DeviceEntry::DeviceIO(DeviceCmd* record)
@@ -54,6 +54,7 @@ int DeviceEntry::SendControl(const char* parameter, const char* data, int dataLe
 
 int DeviceEntry::UpdateMediaInfo(DeviceMediaBufferInfo& record)
 {
+    const int64_t resolution = photoBuffer.resolution;
     if (resolution != 300 && resolution != 600)
         return 3;
     if (record.mediaCode == -1)
@@ -78,22 +79,6 @@ int DeviceEntry::UpdateMediaInfo(DeviceMediaBufferInfo& record)
 _tagBITMAPHANDLE* DeviceEntry::MakeImageData(char* page, long width, long height, int slot)
 {
     photoBuffer.Alloc(media);
-    photoBuffer.resolution = resolution;
-    photoBuffer.resolutionMode = resolutionMode;
-    photoBuffer.paperRotate = paperRotate;
-    photoBuffer.border = border;
-    photoBuffer.sharpness = sharpness;
-    photoBuffer.colorAdjustment = colorAdjustment;
-    photoBuffer.gammaR = gammaR;
-    photoBuffer.gammaG = gammaG;
-    photoBuffer.gammaB = gammaB;
-    photoBuffer.brightnessR = brightnessR;
-    photoBuffer.brightnessG = brightnessG;
-    photoBuffer.brightnessB = brightnessB;
-    photoBuffer.contrastR = contrastR;
-    photoBuffer.contrastG = contrastG;
-    photoBuffer.contrastB = contrastB;
-    photoBuffer.saturation = saturation;
     return photoBuffer.ColorProcess(page, width, height, slot);
 }
 

@@ -1,7 +1,9 @@
-// The filter's model of one print job on one printer: the job's settings, the
-// photo buffer collecting the pictures of the sheet being built, and every
-// byte of the printer command stream. Model-dependent answers are virtual and
-// come from the model profile (DeviceEntry_ZR).
+// The filter's model of one print job on one printer: the photo buffer, which
+// holds the job's picture settings and collects the pictures of the sheet
+// being built, the setting records every print carries, and every byte of the
+// printer command stream. The job options are read once, before the first
+// page. Model-dependent answers are virtual and come from the model profile
+// (DeviceEntry_ZR).
 #pragma once
 
 #include <cups/cups.h>
@@ -22,6 +24,14 @@ struct OverCoatInfo {
     int32_t overcoatValue;   // the number sent in "CNTRL"/"OVERCOAT"
     int64_t overcoatFlag;    // carried with the row, consulted nowhere
     double minFirmware;
+};
+
+// What the four setting records before every print say, read from the job's
+// options once.
+struct PrintSettings {
+    bool cut = false;     // the 2 inch cut asked for (made only where the paper allows)
+    bool retry = true;
+    long speed = 0;       // 10 normal or 30 high at 300 x 600 dpi; 0 at the others
 };
 
 class DeviceEntry : public CommandSink {
@@ -54,7 +64,7 @@ public:
     int PrintImageData(DeviceMediaBufferInfo* sheet);
     int SendMediaSize(DeviceMediaBufferInfo* sheet);
 
-    // Job options: settings kept for the photo processing ...
+    // Job options: picture settings, stored in the photo buffer ...
     int SetResolution(int optionCount, cups_option_t* options, ppdfile_s* ppd);
     void SetBorder(int optionCount, cups_option_t* options, ppdfile_s* ppd);
     void SetSharpness(int optionCount, cups_option_t* options, ppdfile_s* ppd);
@@ -63,30 +73,24 @@ public:
     void SetContrast(int optionCount, cups_option_t* options, ppdfile_s* ppd);
     void SetSaturation(int optionCount, cups_option_t* options, ppdfile_s* ppd);
     void SetColorAdjustment(int optionCount, cups_option_t* options, ppdfile_s* ppd);
-    // ... and per-print setting records: 1 when a record was written, else 0.
-    // The ZR has no clock to set and no decurler, so no record is made for
-    // either.
-    int SendCutterMode(int optionCount, cups_option_t* options, ppdfile_s* ppd);
-    int SendOvercoatFinish(int optionCount, cups_option_t* options, ppdfile_s* ppd);
-    int SendPrintRetry(int optionCount, cups_option_t* options, ppdfile_s* ppd);
-    int SendPrintSpeed(int optionCount, cups_option_t* options, ppdfile_s* ppd);
+    // ... and what the per-print setting records say (also the overcoat row).
+    void ReadPrintSettings(int optionCount, cups_option_t* options, ppdfile_s* ppd);
+    // The per-print records: 1 when a record was written, else 0. The ZR has
+    // no clock to set and no decurler, so no record is made for either.
+    int SendCutterMode();
+    int SendOvercoatFinish();
+    int SendPrintRetry();
+    int SendPrintSpeed();
 
     // Where the stream goes: standard output, except in tests of the handlers.
     void SetOutput(FILE* stream) { output = stream; }
 
+    // The picture settings (resolution, turn, border, tone, sharpness,
+    // saturation) live in the photo buffer, which works with them.
     PhotoImageBuffer photoBuffer;
     DeviceMediaBufferInfo media{};
     OverCoatInfo overcoat{};
-    int64_t resolution = 300;
-    int64_t resolutionMode = 0;
-    bool paperRotate = false;
-    bool border = false;
-    int32_t sharpness = 0;
-    bool colorAdjustment = false;
-    int32_t gammaR = 0, gammaG = 0, gammaB = 0;
-    int32_t brightnessR = 0, brightnessG = 0, brightnessB = 0;
-    int32_t contrastR = 0, contrastG = 0, contrastB = 0;
-    int32_t saturation = 0;
+    PrintSettings print;
 
 protected:
     // Builds a "CNTRL" record with `data` as its block and writes it; 1.

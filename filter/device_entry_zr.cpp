@@ -183,13 +183,13 @@ int DeviceEntry_ZR::SetOvercoatFinish(unsigned long finishCode, double firmware)
 
 void DeviceEntry_ZR::SetPaperRotate(int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
-    paperRotate = false;
+    photoBuffer.paperRotate = false;
     double firmware = 0.0;
     if (_GetFirmwVersion(0, &firmware) != 0)
         return;
     const char* value = _GetCupsValue("PageSize", optionCount, options, ppd);
     const PageSizeChoice* choice = value != nullptr ? FindPageSize(value) : nullptr;
-    paperRotate = choice != nullptr && choice->portrait;
+    photoBuffer.paperRotate = choice != nullptr && choice->portrait;
 }
 
 const char* UnknownPageSize(int optionCount, cups_option_t* options, ppdfile_s* ppd)

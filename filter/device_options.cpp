@@ -68,26 +68,27 @@ int DeviceEntry::SetResolution(int optionCount, cups_option_t* options, ppdfile_
 {
     const char* value = _GetCupsValue("Resolution", optionCount, options, ppd);
     if (Is(value, "300x600dpi")) {
-        resolution = 600;
-        resolutionMode = 1;
+        photoBuffer.resolution = 600;
+        photoBuffer.resolutionMode = 1;
     } else if (Is(value, "600x600dpi")) {
-        resolution = 600;
-        resolutionMode = 2;
+        photoBuffer.resolution = 600;
+        photoBuffer.resolutionMode = 2;
     } else {
-        resolution = 300;
-        resolutionMode = 0;
+        photoBuffer.resolution = 300;
+        photoBuffer.resolutionMode = 0;
     }
     return UpdateMediaInfo(media) == 0 ? 1 : 0;
 }
 
 void DeviceEntry::SetBorder(int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
-    border = Is(_GetCupsValue("ZvoBorder", optionCount, options, ppd), "Enable");
+    photoBuffer.border = Is(_GetCupsValue("ZvoBorder", optionCount, options, ppd), "Enable");
 }
 
 void DeviceEntry::SetSharpness(int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
     static const int32_t kSteps[] = {-1000, -500, 0, 650, 700, 750, 800, 850, 900, 950, 1000};
+    int32_t& sharpness = photoBuffer.sharpness;
     sharpness = 0;
     const char* value = _GetCupsValue("ZvoSharpness", optionCount, options, ppd);
     if (value == nullptr)
@@ -99,30 +100,33 @@ void DeviceEntry::SetSharpness(int optionCount, cups_option_t* options, ppdfile_
 
 void DeviceEntry::SetGamma(int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
-    SetChannels("ZvoGamma", 100, GammaPercent, gammaR, gammaG, gammaB, optionCount, options, ppd);
+    PhotoImageBuffer& b = photoBuffer;
+    SetChannels("ZvoGamma", 100, GammaPercent, b.gammaR, b.gammaG, b.gammaB, optionCount, options, ppd);
 }
 
 void DeviceEntry::SetIntensity(int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
     auto twice = [](const char* v) { return Saturate(2.0 * ToInt(v)); };
-    SetChannels("ZvoBrightness", 0, twice, brightnessR, brightnessG, brightnessB, optionCount, options, ppd);
+    PhotoImageBuffer& b = photoBuffer;
+    SetChannels("ZvoBrightness", 0, twice, b.brightnessR, b.brightnessG, b.brightnessB, optionCount, options, ppd);
 }
 
 void DeviceEntry::SetContrast(int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
     auto tenfold = [](const char* v) { return Saturate(10.0 * ToInt(v)); };
-    SetChannels("ZvoContrast", 0, tenfold, contrastR, contrastG, contrastB, optionCount, options, ppd);
+    PhotoImageBuffer& b = photoBuffer;
+    SetChannels("ZvoContrast", 0, tenfold, b.contrastR, b.contrastG, b.contrastB, optionCount, options, ppd);
 }
 
 void DeviceEntry::SetSaturation(int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
     const char* value = _GetCupsValue("ZvoChroma", optionCount, options, ppd);
-    saturation = value != nullptr ? Saturate(10.0 * ToInt(value)) : 0;
+    photoBuffer.saturation = value != nullptr ? Saturate(10.0 * ToInt(value)) : 0;
 }
 
 void DeviceEntry::SetColorAdjustment(int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
-    colorAdjustment = Is(_GetCupsValue("ZvoColorAdjustment", optionCount, options, ppd), "Enable");
+    photoBuffer.colorAdjustment = Is(_GetCupsValue("ZvoColorAdjustment", optionCount, options, ppd), "Enable");
 }
 
 int DeviceEntry::SendNumber(const char* parameter, long value)
@@ -132,44 +136,50 @@ int DeviceEntry::SendNumber(const char* parameter, long value)
     return SendControl(parameter, digits, 8);
 }
 
-int DeviceEntry::SendCutterMode(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+void DeviceEntry::ReadPrintSettings(int optionCount, cups_option_t* options, ppdfile_s* ppd)
 {
-    const bool cut = Is(_GetCupsValue("Zvo2InchCut", optionCount, options, ppd), "Enable") &&
-                     (media.mediaFlag & 0xFF) != 0;
+    print.cut = Is(_GetCupsValue("Zvo2InchCut", optionCount, options, ppd), "Enable");
+    print.retry = !Is(_GetCupsValue("ZvoPrintRetry", optionCount, options, ppd), "Disable");
+    // Only the 300 x 600 dpi mode has a speed choice; the value is looked up
+    // before the speed option because a PPD lookup overwrites the last answer.
+    const bool fineMode = Is(_GetCupsValue("Resolution", optionCount, options, ppd), "300x600dpi");
+    print.speed = 0;
+    if (fineMode)
+        print.speed = Is(_GetCupsValue("ZvoPrintSpeed", optionCount, options, ppd), "Enable") ? 30 : 10;
+    const char* finish = _GetCupsValue("ZvoOvercoatFinish", optionCount, options, ppd);
+    unsigned long code = 0;
+    if (Is(finish, "Luster"))
+        code = 22;
+    else if (Is(finish, "Matte"))
+        code = 1;
+    else if (Is(finish, "FineMatte"))
+        code = 21;
+    double firmware = 0.0;
+    overcoat.finishCode = -1;
+    if (_GetFirmwVersion(0, &firmware) == 0)
+        SetOvercoatFinish(code, firmware);
+}
+
+int DeviceEntry::SendCutterMode()
+{
+    const bool cut = print.cut && (media.mediaFlag & 0xFF) != 0;
     return SendNumber("CUTTER", cut ? 120 : 0);
 }
 
-int DeviceEntry::SendOvercoatFinish(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+int DeviceEntry::SendOvercoatFinish()
 {
-    double firmware = 0.0;
-    if (_GetFirmwVersion(0, &firmware) != 0)
-        return 0;
-    const char* value = _GetCupsValue("ZvoOvercoatFinish", optionCount, options, ppd);
-    unsigned long code = 0;
-    if (Is(value, "Luster"))
-        code = 22;
-    else if (Is(value, "Matte"))
-        code = 1;
-    else if (Is(value, "FineMatte"))
-        code = 21;
-    if (SetOvercoatFinish(code, firmware) != 0)
+    // No record when the finish has no row the firmware knows.
+    if (overcoat.finishCode == -1)
         return 0;
     return SendNumber("OVERCOAT", overcoat.overcoatValue);
 }
 
-int DeviceEntry::SendPrintRetry(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+int DeviceEntry::SendPrintRetry()
 {
-    const bool off = Is(_GetCupsValue("ZvoPrintRetry", optionCount, options, ppd), "Disable");
-    return SendNumber("BUFFCNTRL", off ? 0 : 1);
+    return SendNumber("BUFFCNTRL", print.retry ? 1 : 0);
 }
 
-int DeviceEntry::SendPrintSpeed(int optionCount, cups_option_t* options, ppdfile_s* ppd)
+int DeviceEntry::SendPrintSpeed()
 {
-    // Only the 300 x 600 dpi mode has a speed choice; the value is looked up
-    // before the speed option because a PPD lookup overwrites the last answer.
-    const bool fineMode = Is(_GetCupsValue("Resolution", optionCount, options, ppd), "300x600dpi");
-    long speed = 0;
-    if (fineMode)
-        speed = Is(_GetCupsValue("ZvoPrintSpeed", optionCount, options, ppd), "Enable") ? 30 : 10;
-    return SendNumber("PRINTSPEED", speed);
+    return SendNumber("PRINTSPEED", print.speed);
 }

@@ -126,7 +126,7 @@ bool PlaceCopies(Job& job, _tagBITMAPHANDLE* picture, unsigned copies, int& slot
         job.entry->SetImageData(slotCounter, picture);
         ++slotCounter;
         if (slotCounter >= job.layoutNum) {
-            FlushPrint(*job.entry, job.layoutNum, job.optionCount, job.options, job.ppd);
+            FlushPrint(*job.entry, job.layoutNum);
             slotCounter = 0;
         }
     }
@@ -141,11 +141,11 @@ bool FitToPicture(Job& job, const cups_page_header2_t& header, char** page, uint
     // Without a sheet there is no picture size to aim at.
     if (entry.media.mediaCode == -1 || entry.media.pictureWidthPx <= 0 || entry.media.pictureLengthPx <= 0)
         return true;
-    const int xDpi = entry.resolutionMode == 2 ? 600 : 300;
-    const int yDpi = static_cast<int>(entry.resolution);
+    const int xDpi = entry.photoBuffer.resolutionMode == 2 ? 600 : 300;
+    const int yDpi = static_cast<int>(entry.photoBuffer.resolution);
     const PageTarget target = TargetForPage(header, entry.media.pictureWidthPx, entry.media.pictureLengthPx, xDpi,
                                             yDpi, job.nameTurned);
-    entry.paperRotate = target.turned;
+    entry.photoBuffer.paperRotate = target.turned;
     if (!FitPage(page, header.cupsWidth, header.cupsHeight, header, target, xDpi, yDpi, job.wholePage))
         return false;
     *width = target.width;
@@ -211,7 +211,7 @@ int RunPages(Job& job)
         return 1;
     }
     if (!Canceled && slotCounter > 0)
-        FlushPrint(*job.entry, slotCounter, job.optionCount, job.options, job.ppd);
+        FlushPrint(*job.entry, slotCounter);
     return 0;
 }
 
@@ -251,14 +251,15 @@ void ConfigureEntry(DeviceEntry& entry, int optionCount, cups_option_t* options,
     entry.SetSaturation(optionCount, options, ppd);
     entry.SetColorAdjustment(optionCount, options, ppd);
     entry.SetPaperRotate(optionCount, options, ppd);
+    entry.ReadPrintSettings(optionCount, options, ppd);
 }
 
-void FlushPrint(DeviceEntry& entry, int pictureCount, int optionCount, cups_option_t* options, ppdfile_s* ppd)
+void FlushPrint(DeviceEntry& entry, int pictureCount)
 {
-    entry.SendCutterMode(optionCount, options, ppd);
-    entry.SendOvercoatFinish(optionCount, options, ppd);
-    entry.SendPrintRetry(optionCount, options, ppd);
-    entry.SendPrintSpeed(optionCount, options, ppd);
+    entry.SendCutterMode();
+    entry.SendOvercoatFinish();
+    entry.SendPrintRetry();
+    entry.SendPrintSpeed();
     entry.SendImageData(pictureCount);
 }
 
@@ -300,7 +301,7 @@ int RunFilter(int argc, char** argv)
     int status = 0;
     if (job.entry != nullptr) {
         ConfigureEntry(*job.entry, job.optionCount, job.options, job.ppd);
-        job.nameTurned = job.entry->paperRotate;
+        job.nameTurned = job.entry->photoBuffer.paperRotate;
         job.wholePage = FitWholePage(job.optionCount, job.options);
         job.layoutNum = job.entry->GetMultiLayoutNum(job.jobId);
         if (job.raster != nullptr)

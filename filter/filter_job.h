@@ -18,12 +18,12 @@ void CancelJob(int signal);
 // Waits (1 s apart, 120 tests) for the backend's job file; always 0.
 int PrinterStatusCheck(char* jobId, int optionCount, cups_option_t* options);
 
-// Applies the job options to a fresh entry, in the order the stream needs
-// (the resolution decides the media record's dot counts).
+// Reads the job options into a fresh entry, once, in the order the stream
+// needs (the resolution decides the media record's dot counts).
 void ConfigureEntry(DeviceEntry& entry, int optionCount, cups_option_t* options, ppdfile_s* ppd);
 
 // Writes one print: the per-print setting records, then the sheet.
-void FlushPrint(DeviceEntry& entry, int pictureCount, int optionCount, cups_option_t* options, ppdfile_s* ppd);
+void FlushPrint(DeviceEntry& entry, int pictureCount);
 
 // The whole program; answers the exit status.
 int RunFilter(int argc, char** argv);

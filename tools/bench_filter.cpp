@@ -73,7 +73,7 @@ int RunCase(const Case& c, int pages)
         if (picture == nullptr)
             return 1;
         entry.SetImageData(0, picture);
-        FlushPrint(entry, 1, count, list, nullptr);
+        FlushPrint(entry, 1);
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         cpu += static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
         IL_FreeBitmap(picture);

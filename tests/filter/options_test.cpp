@@ -18,7 +18,7 @@ Settings Gamma(const char* job, const char* ppdText = "")
     Options options(job);
     CapturedEntry c;
     c.entry.SetGamma(options.count, options.list, ppd.handle);
-    return {c.entry.gammaR, c.entry.gammaG, c.entry.gammaB};
+    return {c.entry.photoBuffer.gammaR, c.entry.photoBuffer.gammaG, c.entry.photoBuffer.gammaB};
 }
 
 TEST(ToneOptions, GammaIsTwoToTheHundredthPercentAndTheCombinedOptionWins)
@@ -52,26 +52,26 @@ TEST(ToneOptions, BrightnessContrastChromaAndSharpnessScaleTheirValues)
     e.SetContrast(job.count, job.list, nullptr);
     e.SetSaturation(job.count, job.list, nullptr);
     e.SetSharpness(job.count, job.list, nullptr);
-    EXPECT_EQ(e.brightnessR, -30);
-    EXPECT_EQ(e.brightnessG, -30);
-    EXPECT_EQ(e.brightnessB, -30);
-    EXPECT_EQ(e.contrastR, 0);
-    EXPECT_EQ(e.contrastG, 30);
-    EXPECT_EQ(e.contrastB, -70);
-    EXPECT_EQ(e.saturation, 120);
-    EXPECT_EQ(e.sharpness, 650);
+    EXPECT_EQ(e.photoBuffer.brightnessR, -30);
+    EXPECT_EQ(e.photoBuffer.brightnessG, -30);
+    EXPECT_EQ(e.photoBuffer.brightnessB, -30);
+    EXPECT_EQ(e.photoBuffer.contrastR, 0);
+    EXPECT_EQ(e.photoBuffer.contrastG, 30);
+    EXPECT_EQ(e.photoBuffer.contrastB, -70);
+    EXPECT_EQ(e.photoBuffer.saturation, 120);
+    EXPECT_EQ(e.photoBuffer.sharpness, 650);
 
     const int32_t steps[] = {-1000, -500, 0, 650, 700, 750, 800, 850, 900, 950, 1000};
     for (int v = -3; v <= 9; ++v) {
         Options s(("ZvoSharpness=" + std::to_string(v)).c_str());
         e.SetSharpness(s.count, s.list, nullptr);
-        EXPECT_EQ(e.sharpness, v >= -2 && v <= 8 ? steps[v + 2] : 0) << v;
+        EXPECT_EQ(e.photoBuffer.sharpness, v >= -2 && v <= 8 ? steps[v + 2] : 0) << v;
     }
     Options huge("ZvoBrightness=2000000000 ZvoContrast=-2000000000");
     e.SetIntensity(huge.count, huge.list, nullptr);
     e.SetContrast(huge.count, huge.list, nullptr);
-    EXPECT_EQ(e.brightnessR, INT32_MAX);
-    EXPECT_EQ(e.contrastB, INT32_MIN);
+    EXPECT_EQ(e.photoBuffer.brightnessR, INT32_MAX);
+    EXPECT_EQ(e.photoBuffer.contrastB, INT32_MIN);
 }
 
 TEST(SwitchOptions, OnlyTheExactWordEnableSwitchesOn)
@@ -85,8 +85,8 @@ TEST(SwitchOptions, OnlyTheExactWordEnableSwitchesOn)
         CapturedEntry c;
         c.entry.SetBorder(n, list, nullptr);
         c.entry.SetColorAdjustment(n, list, nullptr);
-        EXPECT_EQ(c.entry.border, on) << '"' << value << '"';
-        EXPECT_EQ(c.entry.colorAdjustment, on) << '"' << value << '"';
+        EXPECT_EQ(c.entry.photoBuffer.border, on) << '"' << value << '"';
+        EXPECT_EQ(c.entry.photoBuffer.colorAdjustment, on) << '"' << value << '"';
         cupsFreeOptions(n, list);
     }
 }
@@ -103,12 +103,12 @@ TEST(ResolutionOption, TwoFineModesAndEverythingElseIsPlain)
         Options job(k.job);
         CapturedEntry c;
         EXPECT_EQ(c.entry.SetResolution(job.count, job.list, nullptr), 1) << k.job;
-        EXPECT_EQ(c.entry.resolution, k.resolution) << k.job;
-        EXPECT_EQ(c.entry.resolutionMode, k.mode) << k.job;
+        EXPECT_EQ(c.entry.photoBuffer.resolution, k.resolution) << k.job;
+        EXPECT_EQ(c.entry.photoBuffer.resolutionMode, k.mode) << k.job;
     }
     // An entry at an impossible resolution refuses to derive dot counts.
     CapturedEntry c;
-    c.entry.resolution = 450;
+    c.entry.photoBuffer.resolution = 450;
     DeviceMediaBufferInfo record{};
     record.mediaCode = 3;
     EXPECT_EQ(c.entry.UpdateMediaInfo(record), 3);

@@ -30,7 +30,7 @@ TEST(ModelProfile, MediaRowsAndTheirDotCountsAtBothResolutions)
     EXPECT_EQ(record.headWidth, 1920);
     EXPECT_EQ(record.pageLengthDots, 1240);
     EXPECT_EQ(record.pageWidthDots, 1844);
-    e.resolution = 600;
+    e.photoBuffer.resolution = 600;
     ASSERT_EQ(e.SetMediaInfo(record, 3, 1.53), 0);
     EXPECT_EQ(record.pageLengthDots, 2480);
     EXPECT_EQ(record.pictureLengthDots, 2480);
