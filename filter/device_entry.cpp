@@ -1,5 +1,6 @@
 #include "device_entry.h"
 
+#include <climits>
 #include <cstring>
 
 DeviceEntry::DeviceEntry()
@@ -27,10 +28,9 @@ int DeviceEntry::DeviceIO(DeviceCmd* record)
 
 int DeviceEntry::SetCommand(char* bytes, unsigned long length)
 {
-    if (bytes == nullptr || length == 0)
+    if (bytes == nullptr || length == 0 || length > INT_MAX)
         return 0;
-    fwrite(bytes, 1, length, output);
-    fflush(output);
+    Write(bytes, static_cast<int>(length));
     return 1;
 }
 
