@@ -93,7 +93,7 @@ public:
     explicit JobFile(const std::string& text)
     {
         static int n = 0;
-        id = "kzr-test-" + std::to_string(getpid()) + "-" + std::to_string(++n);
+        id = std::to_string(getpid()) + "0" + std::to_string(++n);
         FILE* f = fopen(JobFilePath(id.c_str()).c_str(), "w");
         if (f != nullptr) {
             fputs(text.c_str(), f);

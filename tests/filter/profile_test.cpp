@@ -71,7 +71,7 @@ TEST(ModelProfile, TwoPicturesPerSheetNeedATwoUpSizeAndAKnownMedia)
 {
     static int n = 0;
     auto layout = [](const char* job, const char* jobFile) {
-        const std::string id = "kzr-layout-" + std::to_string(getpid()) + "-" + std::to_string(++n);
+        const std::string id = std::to_string(getpid()) + "0" + std::to_string(++n);
         const std::string path = JobFilePath(id.c_str());
         if (jobFile != nullptr) {
             FILE* f = fopen(path.c_str(), "w");

@@ -5,7 +5,7 @@
 #include "info_file.h"
 #include "monitor_thread.h"
 #include "queue_registration.h"
-#include "serial_number.h"
+#include "shared_files.h"
 
 #include <gtest/gtest.h>
 
