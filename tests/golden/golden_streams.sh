@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The filter's command streams for a fixed set of jobs, as SHA-256 digests:
-# every page size at every resolution with the queue's defaults, and every
-# option on its own. A change to the image maths or the record writers that
-# moves a single byte of what the printer receives fails here.
+# every page size at every resolution with the queue's defaults and once
+# with white borders, and every option on its own. A change to the image
+# maths or the record writers that moves a single byte of what the printer
+# receives fails here.
 #
 #   golden_streams.sh FILTER MKRASTER PPD DIGESTS [--update]
 # Runs inside a private /tmp (tests/private_tmp.sh): the filter reads the
@@ -57,6 +58,12 @@ compute() {
       run "$name/$res" "$media" "$(raster $((w * x)) $((l * y)) $((300 * x)) $((300 * y)) 2)" \
         "PageSize=$name Resolution=$res"
     done
+  done
+  # White borders depend on each sheet's margins: every size once with them.
+  for row in "${sizes[@]}"; do
+    read -r name w l portrait media <<<"$row"
+    ((portrait)) && { local t=$w; w=$l; l=$t; }
+    run "$name/300dpi/border" "$media" "$(raster "$w" "$l" 300 300 2)" "PageSize=$name ZvoBorder=Enable"
   done
   local opts
   for opts in "${option_sets[@]}"; do

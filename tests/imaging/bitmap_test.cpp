@@ -8,12 +8,6 @@ namespace {
 
 constexpr int kRecord = sizeof(_tagBITMAPHANDLE);
 
-int Create(_tagBITMAPHANDLE* b, int width, int height, int bits, int order, unsigned char* palette, void* data,
-           int64_t size, int recordSize = kRecord, int view = IL_VIEW_CODE)
-{
-    return IL_CreateBitmap(b, recordSize, IL_MEMORY_CALLER, width, height, bits, order, palette, view, data, size);
-}
-
 TEST(SizeBitmap, EdgeTapsUseTheCentreIndexAndOvershootClamps)
 {
     // Even outputs sample the source exactly; odd ones weigh -0.125, 0.625,

@@ -36,13 +36,6 @@ DeviceMediaBufferInfo Sheet(int headWidth, int pageLength, int pictureLength, in
     return s;
 }
 
-uint32_t LE(const std::string& r, size_t at, int bytes = 4)
-{
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(r[at + i]);
-    return v;
-}
-
 // Image byte (row, column) of a record.
 int Dot(const std::string& r, int row, int column, int pitch = 1920)
 {

@@ -199,8 +199,6 @@ private slots:
             << "6x4in" << "350 / 400  Sheets" << 87 << "Waiting" << " " << "PrtStsIdle";
         QTest::newRow("unknown size") << reading("00000", "00001", "999", "400", "350")
             << "---" << "0 / 400  Sheets" << 0 << "Waiting" << " " + incorrect << "PrtStsIdle";
-        QTest::newRow("no size") << reading("00001", "00001", "", "400", "350")
-            << "---" << "0 / 400  Sheets" << 0 << "Printing" << " " + incorrect << "PrtStsPrinting";
         QTest::newRow("ribbon end") << reading("01200", "00103", "999", "400", "350")
             << "---" << "0 / 400  Sheets" << 0 << "Ribbon end" << en("ms_00103") << "PrtStsRibbonEnd";
         QTest::newRow("1600 gets no media line") << reading("01600", "00200", "999", "400", "350")
@@ -222,8 +220,6 @@ private slots:
         QTest::newRow("remaining above initial") << reading("00000", "00001", "310", "400", "500")
             << "6x8in" << "500 / 400  Sheets" << 100 << "Waiting" << " " << "PrtStsIdle";
         QTest::newRow("status 99999") << reading("99999", "00006", "310", "400", "350")
-            << "---" << "--- / ---  Sheets" << 0 << "Offline" << en("ms_00006") << "PrtStsOffline";
-        QTest::newRow("empty status") << reading("", "00001", "310", "400", "350")
             << "---" << "--- / ---  Sheets" << 0 << "Offline" << en("ms_00006") << "PrtStsOffline";
     }
     void readingsShown()

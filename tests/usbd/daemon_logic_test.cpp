@@ -1,6 +1,6 @@
-// The daemon's decisions that need no printer: serial numbers, queue
-// numbering, device IDs, the counter rules, the control-file scan and the
-// information file writer with its SELinux labels. Runs in a private /tmp.
+// The daemon's decisions that need no printer: queue numbering, the counter
+// rules, a departed printer's file and the information file writer with its
+// SELinux labels. Runs in a private /tmp.
 #include "control_files.h"
 #include "info_file.h"
 #include "monitor_thread.h"
@@ -30,8 +30,6 @@ std::string Slurp(const std::string& path)
     text << in.rdbuf();
     return text.str();
 }
-
-void Touch(const std::string& path) { std::ofstream(path) << "x"; }
 
 bool Exists(const std::string& path)
 {
@@ -163,40 +161,6 @@ protected:
     }
     thdata r;
 };
-
-TEST_F(TmpFiles, ControlFileScan)
-{
-    EXPECT_EQ(fileCheck(&r), 0);
-    Touch("/tmp/ZR_A1_UTILx");  // only the exact name counts
-    EXPECT_EQ(fileCheck(&r), 0);
-    Touch("/tmp/ZR_A1_UTIL");
-    EXPECT_EQ(fileCheck(&r), 1);
-    EXPECT_TRUE(r.bMonitorSeen);
-    Touch("/tmp/ZR_A1_TC_UTIL");
-    EXPECT_EQ(fileCheck(&r), 3);
-    EXPECT_FALSE(Exists("/tmp/ZR_A1_TC_UTIL"));
-    unlink("/tmp/ZR_A1_UTIL");
-    Touch("/tmp/ZR_A1_TC_UTIL");
-    EXPECT_EQ(fileCheck(&r), 0);  // a request alone asks for nothing
-    EXPECT_FALSE(Exists("/tmp/ZR_A1_TC_UTIL"));
-    EXPECT_FALSE(r.bMonitorSeen);
-
-    // While the backend prints, the printer is left alone and a request
-    // waits for the print to end.
-    Touch("/tmp/ZR_A1_UTIL");
-    Touch("/tmp/ZR_A1_TC_UTIL");
-    Touch("/tmp/Pause_korvane-zvobackend:__KORVANE_ZR?serial=A1");
-    EXPECT_EQ(fileCheck(&r), 0);
-    EXPECT_TRUE(r.bPrinting);
-    EXPECT_TRUE(Exists("/tmp/ZR_A1_TC_UTIL"));
-    unlink("/tmp/Pause_korvane-zvobackend:__KORVANE_ZR?serial=A1");
-    EXPECT_EQ(fileCheck(&r), 3);
-    EXPECT_TRUE(r.bCountRefresh);
-    EXPECT_FALSE(r.bPrinting);
-    EXPECT_EQ(fileCheck(&r), 1);
-    EXPECT_FALSE(r.bCountRefresh);  // lasts one scan
-    unlink("/tmp/ZR_A1_UTIL");
-}
 
 TEST_F(TmpFiles, DepartedThreadLeavesTheReturnedPrintersFileAlone)
 {
