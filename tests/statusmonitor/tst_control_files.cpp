@@ -47,21 +47,6 @@ private slots:
         victim = dir->filePath("victim");
     }
 
-    void namesOfTheFiles()
-    {
-        QCOMPARE(infoFilePath("A1234"), QString("/tmp/ZR_A1234.log"));
-        QCOMPARE(watchFilePath("A1234"), QString("/tmp/ZR_A1234_UTIL"));
-        QCOMPARE(totalCountRequestPath("A1234"), QString("/tmp/ZR_A1234_TC_UTIL"));
-        // Serials the daemon would not accept name no file: the same rule
-        // on both sides of the file.
-        QVERIFY(watchFilePath("").isEmpty());
-        QVERIFY(watchFilePath("../../home/user/.profile").isEmpty());
-        QVERIFY(infoFilePath("A 1").isEmpty());
-        const QString longest(63, QLatin1Char('S'));
-        QCOMPARE(totalCountRequestPath(longest), "/tmp/ZR_" + longest + "_TC_UTIL");
-        QVERIFY(totalCountRequestPath(longest + "S").isEmpty());
-    }
-
     void createdEmptyWithMode0666()
     {
         const mode_t old = ::umask(022);
