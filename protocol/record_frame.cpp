@@ -27,8 +27,11 @@ bool WriteHeader(unsigned char* out, const char* name, const char* parameter, lo
     memset(out, ' ', kHeaderSize);
     out[0] = 0x1B;
     out[1] = 'P';
-    memcpy(out + kNameAt, name, nameLength);
-    memcpy(out + kParameterAt, parameter, parameterLength);
+    // memcpy wants real pointers even for nothing to copy.
+    if (nameLength > 0)
+        memcpy(out + kNameAt, name, nameLength);
+    if (parameterLength > 0)
+        memcpy(out + kParameterAt, parameter, parameterLength);
     if (dataLength > 0) {
         char digits[16];
         snprintf(digits, sizeof digits, "%08ld", dataLength);

@@ -42,10 +42,15 @@ raster() {  # W H XDPI YDPI PAGES -> path of a cached raster
 
 run() {  # NAME MEDIA RASTER OPTIONS -> "digest  NAME"
   printf 'MEDIA_SIZE="%s"\n' "$2" >/tmp/Print_77.log
-  local digest
-  digest=$(PPD=$ppd "$filter" 77 tester photo 1 "$4" "$3" 2>/dev/null | sha256sum | cut -c1-64)
+  local status=0
+  PPD=$ppd "$filter" 77 tester photo 1 "$4" "$3" >"$work/out" 2>"$work/err" || status=$?
   rm -f /tmp/Print_77.log
-  echo "$digest  $1"
+  if ((status != 0)); then
+    echo "FAIL: $1: the filter ended with status $status" >&2
+    tail -5 "$work/err" >&2
+    exit 1
+  fi
+  echo "$(sha256sum <"$work/out" | cut -c1-64)  $1"
 }
 
 compute() {
