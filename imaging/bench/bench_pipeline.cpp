@@ -1,6 +1,6 @@
-// Compares the photo buffer's page pipeline with the straightforward one it
-// replaced and with the equivalent libvips chain (turn, cubic reduce, a
-// lookup table per band, 3 x 3 convolution, saturation, three 8-bit planes).
+// Compares the photo buffer's page pipeline with the equivalent libvips
+// chain (turn, cubic reduce, a lookup table per band, 3 x 3 convolution,
+// saturation, three 8-bit planes).
 // Each case runs in a child process of its own so the peak resident memory
 // reported is that case's alone; the children report median milliseconds
 // per page (wall and CPU) over the rounds.

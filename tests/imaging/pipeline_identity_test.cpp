@@ -181,7 +181,7 @@ std::string Bytes(const _tagBITMAPHANDLE* r)
     std::string fields = std::to_string(r->width) + "x" + std::to_string(r->height) + "/" +
                          std::to_string(r->rowBytes) + "/" + std::to_string(r->dataSize) + "/" +
                          std::to_string(r->orderCode) + "/" + std::to_string(r->bitsPerPixel) + ":";
-    // Row padding was never written by the straightforward pipeline, so only
+    // Row padding is not written by the whole-picture operations, so only
     // the pixels of each row carry meaning.
     const size_t used = static_cast<size_t>(r->width) * r->bitsPerPixel / 8;
     for (int y = 0; r->pixels != nullptr && y < r->height; ++y) {
