@@ -274,7 +274,7 @@ int RunJob(const JobRequest& job, FILE* log)
     // The filter waits for this file before it reads its pages; a media set
     // that takes two-up sheets lets it put two pictures on one.
     TmpFile jobFile;
-    if (!jobFile.Create(jobPath, "MEDIA_SIZE=\"" + watch.MediaText() + "\"\n")) {
+    if (!jobFile.Create(jobPath, KeyValueLine("MEDIA_SIZE", watch.MediaText()))) {
         fprintf(log, "ERROR: Cannot create the job file in /tmp\n");
         return CUPS_BACKEND_RETRY;
     }
