@@ -1,10 +1,8 @@
 #include "backend_job.h"
 
-#include "backend_files.h"
 #include "job_stream.h"
 #include "printer_watch.h"
-#include "queue_registration.h"
-#include "serial_number.h"
+#include "shared_files.h"
 #include "usb_printer.h"
 #include "usb_transport.h"
 
@@ -52,7 +50,7 @@ enum class Found { Ok, Absent, Busy, Cancelled };
 // Claims the printer whose serial number is `serial`, looking at every ZR.
 Found FindPrinter(libusb_context* usb, const std::string& serial, ClaimedPrinter& printer, FILE* log)
 {
-    std::vector<libusb_device*> devices = zr_backend::ZrDevices(usb);
+    std::vector<libusb_device*> devices = ZrDevices(usb);
     Found result = Found::Absent;
     for (libusb_device* device : devices) {
         const auto claim = printer.Take(device, zr_backend::LongestDaemonAccessSeconds(), &gCancelled);
@@ -74,7 +72,7 @@ Found FindPrinter(libusb_context* usb, const std::string& serial, ClaimedPrinter
         }
         printer.Give();
     }
-    zr_backend::UnrefAll(devices);
+    UnrefAll(devices);
     return result;
 }
 
@@ -194,7 +192,7 @@ int RunDiscovery(FILE* out, FILE* log)
         fprintf(log, "DEBUG: USB is not available\n");
         return CUPS_BACKEND_OK;
     }
-    std::vector<libusb_device*> devices = zr_backend::ZrDevices(context.usb);
+    std::vector<libusb_device*> devices = ZrDevices(context.usb);
     for (libusb_device* device : devices) {
         ClaimedPrinter printer;
         if (printer.Take(device, kDiscoveryWaitSeconds, &gCancelled) != ClaimedPrinter::Claim::Ok)
@@ -205,7 +203,7 @@ int RunDiscovery(FILE* out, FILE* log)
         fprintf(out, "direct %s \"KORVANE ZR\" \"KORVANE ZR (serial %s)\" \"%s\" \"\"\n",
             DeviceUri(id.serial.c_str()).c_str(), id.serial.c_str(), Quotable(id.deviceId).c_str());
     }
-    zr_backend::UnrefAll(devices);
+    UnrefAll(devices);
     fflush(out);
     return CUPS_BACKEND_OK;
 }
@@ -225,7 +223,7 @@ int RunJob(const JobRequest& job, FILE* log)
     // Announced first, so that the daemon starts no new access while the
     // printer is looked for and the job is sent.
     TmpFile pause;
-    if (!pause.Create(PauseFilePath(serial.c_str()), std::string())) {
+    if (!pause.Create(SharedTmpPath(PauseFileName(serial.c_str())), std::string())) {
         fprintf(log, "ERROR: Cannot create the pause file in /tmp\n");
         return CUPS_BACKEND_RETRY;
     }
@@ -276,7 +274,7 @@ int RunJob(const JobRequest& job, FILE* log)
     // The filter waits for this file before it reads its pages; a media set
     // that takes two-up sheets lets it put two pictures on one.
     TmpFile jobFile;
-    if (!jobFile.Create(jobPath, "MEDIA_SIZE=\"" + watch.MediaText() + "\"\n")) {
+    if (!jobFile.Create(jobPath, KeyValueLine("MEDIA_SIZE", watch.MediaText()))) {
         fprintf(log, "ERROR: Cannot create the job file in /tmp\n");
         return CUPS_BACKEND_RETRY;
     }

@@ -1,5 +1,7 @@
 #include "job_stream.h"
 
+#include "record_frame.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,9 +11,8 @@
 
 namespace {
 
-constexpr size_t kHeader = 32;
-constexpr size_t kLengthAt = 24;
-constexpr size_t kLengthDigits = 8;
+using zr_record::DataLength;
+constexpr size_t kHeader = zr_record::kHeaderSize;
 // Memory follows the bytes that really arrive, whatever a header announces.
 constexpr size_t kReadBlock = 1 << 20;
 
@@ -47,23 +48,6 @@ struct Reader {
         return got;
     }
 };
-
-// Data length announced by a record header, or -1 when it is not one.
-long DataLength(const unsigned char* h)
-{
-    if (h[0] != 0x1B || h[1] != 'P')
-        return -1;
-    const unsigned char* digits = h + kLengthAt;
-    if (memcmp(digits, "        ", kLengthDigits) == 0)
-        return 0;
-    long value = 0;
-    for (size_t i = 0; i < kLengthDigits; ++i) {
-        if (digits[i] < '0' || digits[i] > '9')
-            return -1;
-        value = value * 10 + (digits[i] - '0');
-    }
-    return value;
-}
 
 }  // namespace
 
@@ -119,24 +103,9 @@ StreamResult SendStream(int fd, const RecordSink& sink, const volatile std::sig_
     return result;
 }
 
-bool RecordIs(const unsigned char* record, size_t length, const char* name, const char* parameter)
-{
-    if (length < kHeader || DataLength(record) < 0)
-        return false;
-    char field[kLengthAt - 2 + 1];
-    snprintf(field, sizeof field, "%-6s%-16s", name, parameter);
-    return memcmp(record + 2, field, kLengthAt - 2) == 0;
-}
-
 long RecordNumber(const unsigned char* record, size_t length)
 {
     if (length <= kHeader || length - kHeader > 18)
         return -1;
-    long value = 0;
-    for (size_t i = kHeader; i < length; ++i) {
-        if (record[i] < '0' || record[i] > '9')
-            return -1;
-        value = value * 10 + (record[i] - '0');
-    }
-    return value;
+    return zr_record::ParseDigits(record + kHeader, length - kHeader);
 }

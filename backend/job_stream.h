@@ -3,6 +3,8 @@
 // (the printer then sees the same transfers from both).
 #pragma once
 
+#include "record_frame.h"
+
 #include <csignal>
 #include <cstddef>
 #include <functional>
@@ -26,7 +28,8 @@ struct StreamResult {
 // when the sink fails, reading fails, or `*cancel` is set.
 StreamResult SendStream(int fd, const RecordSink& sink, const volatile std::sig_atomic_t* cancel);
 
-// The record's name and parameter ("CNTRL", "START") are those given.
-bool RecordIs(const unsigned char* record, size_t length, const char* name, const char* parameter);
+// RecordIs (the record's name and parameter are those given) comes with the
+// record frame.
+using zr_record::RecordIs;
 // The record's data read as a decimal number, or -1.
 long RecordNumber(const unsigned char* record, size_t length);

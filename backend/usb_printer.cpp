@@ -1,12 +1,11 @@
 #include "usb_printer.h"
 
 #include "printer_queries.h"
-#include "queue_registration.h"
+#include "usb_identity.h"
 #include "usb_transport.h"
 
 #include <unistd.h>
 
-#include <cstring>
 
 namespace zr_backend {
 
@@ -30,7 +29,7 @@ ClaimedPrinter::~ClaimedPrinter()
 void ClaimedPrinter::Give()
 {
     if (claimed)
-        libusb_release_interface(handle, zr_usb::kInterface);
+        ReleasePrinterInterface(handle);
     claimed = false;
     if (handle != nullptr)
         libusb_close(handle);
@@ -54,9 +53,7 @@ ClaimedPrinter::Claim ClaimedPrinter::Take(libusb_device* device, int waitSecond
                 return Claim::Failed;
             }
         }
-        if (libusb_kernel_driver_active(handle, zr_usb::kInterface) == 1)
-            libusb_detach_kernel_driver(handle, zr_usb::kInterface);
-        const int r = libusb_claim_interface(handle, zr_usb::kInterface);
+        const int r = ClaimPrinterInterface(handle);
         if (r == 0) {
             claimed = true;
             return Claim::Ok;
@@ -98,37 +95,9 @@ PrinterIdentity Identify(libusb_device* device, libusb_device_handle* handle)
     if (get_device_id(handle, deviceId, sizeof deviceId) == 0)
         id.deviceId = deviceId;
 
-    libusb_device_descriptor descriptor;
-    unsigned char product[256] = {};
-    if (libusb_get_device_descriptor(device, &descriptor) == 0 && descriptor.iProduct != 0
-        && libusb_get_string_descriptor_ascii(handle, descriptor.iProduct, product, sizeof product - 1) > 0) {
-        const DeviceIdentity who = ParseDeviceId(deviceId);
-        id.isZr = strstr(reinterpret_cast<char*>(product), "Photo Printer") != nullptr
-            && who.manufacturer.find("KORVANE") != std::string::npos && who.model.find("ZR") != std::string::npos;
-    }
+    char product[256];
+    id.isZr = ReadProductString(device, handle, product, sizeof product) && IsZrPrinter(product, deviceId);
     return id;
-}
-
-std::vector<libusb_device*> ZrDevices(libusb_context* context)
-{
-    std::vector<libusb_device*> found;
-    libusb_device** list = nullptr;
-    const ssize_t count = libusb_get_device_list(context, &list);
-    for (ssize_t i = 0; i < count; ++i) {
-        libusb_device_descriptor d;
-        if (libusb_get_device_descriptor(list[i], &d) == 0 && d.idVendor == kVendor && d.idProduct == kProduct)
-            found.push_back(libusb_ref_device(list[i]));
-    }
-    if (list != nullptr)
-        libusb_free_device_list(list, 1);
-    return found;
-}
-
-void UnrefAll(std::vector<libusb_device*>& devices)
-{
-    for (libusb_device* d : devices)
-        libusb_unref_device(d);
-    devices.clear();
 }
 
 }  // namespace zr_backend

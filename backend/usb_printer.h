@@ -1,5 +1,6 @@
-// Finding ZR printers on the USB bus and taking interface 0 for a job. The
-// records themselves travel through the daemon's transport (usb_transport.h).
+// Taking interface 0 of a ZR printer for a job and asking it who it is. The
+// records travel, and the printer is found and claimed, through the shared
+// transport (usb_transport.h).
 #pragma once
 
 #include <libusb.h>
@@ -9,9 +10,6 @@
 #include <vector>
 
 namespace zr_backend {
-
-constexpr int kVendor = 0x1343;
-constexpr int kProduct = 0x0005;
 
 // The daemon's longest access to a printer once the pause file exists: a
 // slow counter read waits 10 seconds between command and reply, and each of
@@ -48,10 +46,5 @@ struct PrinterIdentity {
     bool isZr = false;     // product string, manufacturer and model as the daemon checks them
 };
 PrinterIdentity Identify(libusb_device* device, libusb_device_handle* handle);
-
-// Every attached device with the ZR's vendor and product id (referenced;
-// free with libusb_free_device_list(list, 1) semantics: UnrefAll).
-std::vector<libusb_device*> ZrDevices(libusb_context* context);
-void UnrefAll(std::vector<libusb_device*>& devices);
 
 }  // namespace zr_backend

@@ -220,8 +220,9 @@ int RunPages(Job& job)
 int PrinterStatusCheck(char* jobId, int, cups_option_t*)
 {
     const std::string path = JobFilePath(jobId);
-    // A name that long could not be formed by the backend either.
-    if (path.size() > kJobFilePathMax)
+    // A job id that names no job file, or a name that long, could not be
+    // formed by the backend either.
+    if (path.empty() || path.size() > kJobFilePathMax)
         return 0;
     // Only our backend announces jobs: behind another one no file will come.
     const char* uri = getenv("DEVICE_URI");

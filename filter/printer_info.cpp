@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr const char* kJobFileFolder = "/tmp";
 constexpr double kFirmwareVersion = 1.53;
 
 // The most of the job file that is read: the backend writes a line or two,
@@ -66,11 +65,6 @@ void RemoveChars(std::string& text, const char* set)
 }
 
 }  // namespace
-
-std::string JobFilePath(const char* jobId)
-{
-    return std::string(kJobFileFolder) + "/Print_" + (jobId != nullptr ? jobId : "") + ".log";
-}
 
 int _GetFirmwVersion(long /*device*/, double* version)
 {

@@ -3,6 +3,8 @@
 // backend announced about the job in its job file in /tmp.
 #pragma once
 
+#include "shared_files.h"
+
 #include <string>
 
 // 3 for a null pointer; otherwise stores the version this filter works with
@@ -17,8 +19,8 @@ int _GetFirmwVersion(long device, double* version);
 // (root) or our own user made; a cancelled job stops reading.
 int _GetValuePrInfoFile(const char* key, const char* jobId, char* out, int outSize);
 
-// "/tmp/Print_<jobId>.log", the file the print backend creates for each job.
-std::string JobFilePath(const char* jobId);
+// The job file's name (JobFilePath) and what a job id may be come from the
+// contract between the programs.
 
 // Whether the backend's job file is there (by the same rules as the lookup)
 // and complete, that is ends with a line feed.

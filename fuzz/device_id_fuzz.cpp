@@ -7,7 +7,7 @@
 #include "info_file.h"
 #include "printer_queries.h"
 #include "queue_registration.h"
-#include "serial_number.h"
+#include "shared_files.h"
 #include "usb_transport.h"
 
 #include <algorithm>

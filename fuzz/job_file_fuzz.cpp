@@ -25,7 +25,7 @@ void RemoveJobFile()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    jobId = "fuzz" + std::to_string(getpid());
+    jobId = "9" + std::to_string(getpid());
     path = JobFilePath(jobId.c_str());
     atexit(RemoveJobFile);
     return 0;

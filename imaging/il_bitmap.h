@@ -38,9 +38,10 @@ constexpr int IL_MEMORY_CALLER = 2;
 constexpr int IL_VIEW_CODE = 4;
 constexpr int IL_SIZE_CUBIC = 4;
 
-extern "C" {
-
-// Memory layer.
+// Memory layer. Its names are those of the heap calls the library was first
+// written against; they live in a namespace of their own, so a program that
+// links the library (or a C library with such names) sees no clash.
+namespace il_memory {
 void* GlobalAlloc(unsigned flags, size_t bytes);
 void* GlobalLock(void* handle);
 void GlobalUnlock(void* handle);
@@ -52,6 +53,17 @@ void ZeroMemory(void* destination, size_t bytes);
 void PrefaultMemory(void* block, size_t bytes);
 // (a x b) / c in 64 bits, truncated toward zero; c must not be 0.
 int MulDiv(int a, int b, int c);
+}  // namespace il_memory
+using il_memory::CopyMemory;
+using il_memory::GlobalAlloc;
+using il_memory::GlobalFree;
+using il_memory::GlobalLock;
+using il_memory::GlobalUnlock;
+using il_memory::MulDiv;
+using il_memory::PrefaultMemory;
+using il_memory::ZeroMemory;
+
+extern "C" {
 
 // Records, copying and resizing.
 int IL_CreateBitmap(_tagBITMAPHANDLE* bitmap, int recordSize, int memoryKind, int width, int height,

@@ -32,7 +32,7 @@ void Prefault(void* block, size_t bytes)
 
 }  // namespace
 
-extern "C" {
+namespace il_memory {
 
 void PrefaultMemory(void* block, size_t bytes)
 {
@@ -56,4 +56,4 @@ int MulDiv(int a, int b, int c)
     return static_cast<int>(static_cast<int64_t>(a) * b / c);
 }
 
-}  // extern "C"
+}  // namespace il_memory

@@ -13,24 +13,15 @@ extern "C" int IL_SharpenBitmap(_tagBITMAPHANDLE* picture, int sharpness)
     unsigned char* copy = static_cast<unsigned char*>(GlobalLock(handle));
     CopyMemory(copy, picture->pixels, bytes);
 
-    const double k = il::SharpenStrength(sharpness);
-    const double centre = 8 * k / 9 + 1;
-    const double neighbour = -k / 9;
-    const double weight[3][3] = {{neighbour, neighbour, neighbour}, {neighbour, centre, neighbour},
-                                 {neighbour, neighbour, neighbour}};
+    double weight[3][3];
+    il::SharpenWeights(il::SharpenStrength(sharpness), weight);
     const int64_t pitch = picture->rowBytes;
-    const int width = picture->width;
     const int height = picture->height;
     for (int y = 0; y < height; ++y) {
-        // A missing row or column is taken from the pixel's own.
+        // A missing row is taken from the pixel's own.
         const unsigned char* rows[3] = {copy + (y > 0 ? y - 1 : y) * pitch, copy + y * pitch,
                                         copy + (y + 1 < height ? y + 1 : y) * pitch};
-        unsigned char* out = picture->pixels + y * pitch;
-        for (int x = 0; x < width; ++x) {
-            const int64_t cols[3] = {(x > 0 ? x - 1 : x) * 3, static_cast<int64_t>(x) * 3,
-                                     (x + 1 < width ? x + 1 : x) * 3};
-            for (int ch = 0; ch < 3; ++ch) out[x * 3 + ch] = il::SharpenByte(rows, cols, ch, weight);
-        }
+        il::SharpenRow(rows, picture->width, weight, picture->pixels + y * pitch);
     }
     GlobalUnlock(handle);
     GlobalFree(handle);

@@ -49,32 +49,6 @@ struct Finish {
     int chroma;
 };
 
-// Bytes begin .. end - 1 of a row whose pixels all have both neighbours:
-// the same sums as il::SharpenByte, term for term and in the same order,
-// written as one flat loop over bytes so the compiler can run several bytes
-// side by side (each byte's own additions keep their order).
-void SharpenInterior(const unsigned char* const rows[3], const double w[3][3], size_t begin, size_t end,
-                     unsigned char* out)
-{
-    const unsigned char* r0 = rows[0];
-    const unsigned char* r1 = rows[1];
-    const unsigned char* r2 = rows[2];
-    for (size_t i = begin; i < end; ++i) {
-        double sum = 0.0;
-        sum += w[0][0] * r0[i - 3];
-        sum += w[0][1] * r0[i];
-        sum += w[0][2] * r0[i + 3];
-        sum += w[1][0] * r1[i - 3];
-        sum += w[1][1] * r1[i];
-        sum += w[1][2] * r1[i + 3];
-        sum += w[2][0] * r2[i - 3];
-        sum += w[2][1] * r2[i];
-        sum += w[2][2] * r2[i + 3];
-        const int64_t v = static_cast<int64_t>(sum);
-        out[i] = static_cast<unsigned char>(v < 0 ? 0 : (v > 255 ? 255 : v));
-    }
-}
-
 // Output rows first .. end - 1 of the picture streamed by `chain`, into
 // `pixels`. Each band reads the toned rows next to it itself, so bands are
 // independent of one another.
@@ -104,15 +78,7 @@ void FinishBand(const Finish& f, il::RowSource* picture, int first, int end, uns
                                         toned.data() + (above % 3) * used};
         unsigned char* out = pixels + y * pitch;
         if (f.sharpen) {
-            for (int x : {0, width - 1}) {
-                // A missing column is taken from the pixel's own.
-                const int64_t cols[3] = {(x > 0 ? x - 1 : x) * 3, static_cast<int64_t>(x) * 3,
-                                         (x + 1 < width ? x + 1 : x) * 3};
-                out[x * 3] = il::SharpenByte(rows, cols, 0, f.weight);
-                out[x * 3 + 1] = il::SharpenByte(rows, cols, 1, f.weight);
-                out[x * 3 + 2] = il::SharpenByte(rows, cols, 2, f.weight);
-            }
-            SharpenInterior(rows, f.weight, 3, used - 3, out);
+            il::SharpenRow(rows, width, f.weight, out);
         } else {
             std::memcpy(out, rows[1], used);
         }
@@ -158,13 +124,9 @@ _tagBITMAPHANDLE* PhotoImageBuffer::FinishPicture(const il::PagePlan* plan)
     f.chroma = adjust ? saturation : 0;
     f.saturate = f.chroma >= -1000 && f.chroma <= 1000;
     const double k = f.sharpen ? il::SharpenStrength(sharpness) : 0.0;
-    // At strength 0 every neighbour weighs -0.0 and the centre 1, so each sum
-    // is the centre byte itself: the filter leaves the picture as it is.
+    // At strength 0 the filter leaves the picture as it is (SharpenWeights).
     if (k == 0.0) f.sharpen = false;
-    const double centre = 8 * k / 9 + 1;
-    const double neighbour = -k / 9;
-    for (auto& row : f.weight) row[0] = row[1] = row[2] = neighbour;
-    f.weight[1][1] = centre;
+    il::SharpenWeights(k, f.weight);
 
     // A second thread takes the lower half of the rows through a chain of
     // its own; should it not start, this thread does all the rows.

@@ -51,10 +51,11 @@ public:
     // Threads that share a page's rows (1 or 2); bytes do not depend on it.
     int threads;
 
-private:
     // The scale that fits the picture inside the sheet's borders, or 0 when
     // there is no border to keep.
     float BorderScale() const;
+
+private:
     // Tone curves, sharpening and saturation of every row of the planned
     // picture into a new result record (without pixels for a null plan);
     // null only when memory ran out.

@@ -8,15 +8,15 @@
 
 #include "il_internal.h"
 #include "photo_image_buffer.h"
+#include "record_frame.h"
 #include "record_text.h"
 
 namespace {
 
-constexpr int kHeaderBytes = 32;      // command header
+constexpr int kHeaderBytes = static_cast<int>(zr_record::kHeaderSize);
 constexpr int kBmpHeaderBytes = 1088; // file and information headers, palette, padding
 constexpr int kPixelOffset = kHeaderBytes + kBmpHeaderBytes;
-// The header's length field holds eight decimal digits.
-constexpr int64_t kMaxDataLength = 99999999;
+constexpr int64_t kMaxDataLength = zr_record::kMaxDataLength;
 
 int PixelsPerMetre(int64_t dpi) { return static_cast<int>(dpi * 1000 / 25.4); }
 
@@ -24,9 +24,7 @@ int PixelsPerMetre(int64_t dpi) { return static_cast<int>(dpi * 1000 / 25.4); }
 void FillHeader(unsigned char* r, int64_t imageBytes, const DeviceMediaBufferInfo& sheet)
 {
     std::memset(r, 0, kPixelOffset);
-    char text[kHeaderBytes + 1];
-    std::snprintf(text, sizeof(text), "\x1bPIMAGE %-16s%08d", "", static_cast<int>(imageBytes + kBmpHeaderBytes));
-    std::memcpy(r, text, kHeaderBytes);
+    zr_record::WriteHeader(r, "IMAGE", nullptr, static_cast<long>(imageBytes + kBmpHeaderBytes));
 
     unsigned char* bmp = r + kHeaderBytes;
     bmp[0] = 'B';

@@ -1,6 +1,7 @@
 #include "device_cmd.h"
 
-#include <cstdio>
+#include "record_frame.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -35,30 +36,14 @@ int DeviceCmd::MakeCmd(const char* name, const char* parameter, int dataLength, 
         length = 0;
         return 2;
     }
-    memset(buffer, ' ', static_cast<size_t>(recordLength));
+    auto* bytes = reinterpret_cast<unsigned char*>(buffer);
+    // A data block needs a parameter to belong to.
+    if ((hasData && parameter == nullptr) || !zr_record::WriteHeader(bytes, name, parameter, hasData ? dataLength : 0))
+        return Refuse();
+    if (hasData)
+        memcpy(buffer + kHeaderSize, data, static_cast<size_t>(dataLength));
     buffer[recordLength] = '\0';
     buffer[recordLength + 1] = '\0';
-    buffer[0] = 0x1B;
-    buffer[1] = 'P';
     length = recordLength;
-
-    const size_t nameLength = strlen(name);
-    if (nameLength > kNameMax)
-        return Refuse();
-    memcpy(buffer + 2, name, nameLength);
-
-    if (parameter == nullptr)
-        return hasData ? Refuse() : 0;
-    const size_t parameterLength = strlen(parameter);
-    if (parameterLength > kParameterMax)
-        return Refuse();
-    memcpy(buffer + 8, parameter, parameterLength);
-
-    if (!hasData)
-        return 0;
-    char digits[16];
-    snprintf(digits, sizeof digits, "%08d", dataLength);
-    memcpy(buffer + 24, digits, 8);
-    memcpy(buffer + kHeaderSize, data, static_cast<size_t>(dataLength));
     return 0;
 }

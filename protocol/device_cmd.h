@@ -3,15 +3,14 @@
 // followed by an optional data block.
 #pragma once
 
+#include "record_frame.h"
+
 #include <cstdint>
 
 class DeviceCmd {
 public:
-    static constexpr int kHeaderSize = 32;
-    static constexpr int kNameMax = 6;
-    static constexpr int kParameterMax = 16;
-    // The length field holds eight decimal digits.
-    static constexpr int kMaxDataLength = 99999999;
+    static constexpr int kHeaderSize = static_cast<int>(zr_record::kHeaderSize);
+    static constexpr int kMaxDataLength = static_cast<int>(zr_record::kMaxDataLength);
 
     DeviceCmd() = default;
     ~DeviceCmd() { Free(); }

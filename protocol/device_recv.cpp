@@ -1,5 +1,6 @@
 #include "device_recv.h"
 
+#include "record_frame.h"
 #include "record_text.h"
 
 #include <cstdlib>
@@ -91,15 +92,13 @@ int DeviceRecv::GetEffectiveDataAsString(char* out) const
 
 int DeviceRecv::BodyLengthFromDigits(const char* digits) const
 {
-    if (digits == nullptr)
+    return BodyLength(reinterpret_cast<const unsigned char*>(digits), GetBufferLength());
+}
+
+int DeviceRecv::BodyLength(const unsigned char* digits, int window)
+{
+    const long value = zr_record::ParseDigits(digits, kLengthDigits);
+    if (value < 1 || value > window - kLengthDigits)
         return -1;
-    int value = 0;
-    for (int i = 0; i < kLengthDigits; ++i) {
-        if (digits[i] < '0' || digits[i] > '9')
-            return -1;
-        value = value * 10 + (digits[i] - '0');
-    }
-    if (value < 1 || value > GetBufferLength() - kLengthDigits)
-        return -1;
-    return value;
+    return static_cast<int>(value);
 }

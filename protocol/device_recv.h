@@ -30,6 +30,8 @@ public:
     // Judges the eight length digits that start a reply: the body length L when
     // every digit is '0'..'9' and 1 <= L <= window - 8, else -1.
     int BodyLengthFromDigits(const char* digits) const;
+    // The same judgement for a window of `window` bytes.
+    static int BodyLength(const unsigned char* digits, int window);
 
     char* Buffer() { return buffer; }
     const char* Buffer() const { return buffer; }

@@ -1,46 +1,38 @@
 #include "control_files.h"
 
+#include "shared_files.h"
+
 #include <QByteArray>
 #include <QFile>
 
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// The daemon matches control files by name prefix in /tmp with 128-byte
-// names; a longer name, or one that leaves /tmp, cannot be one of ours.
-constexpr size_t kControlPathSize = 128;
-
-QString controlFileName(const char *format, const QString &serial)
+// The names come from the contract the daemon reads them by; a serial that
+// may not name a file gives an empty path, which nothing creates or reads.
+QString sharedPath(const std::string &name)
 {
-    const QByteArray s = serial.toUtf8();
-    if (s.isEmpty() || s.contains('/'))
-        return QString();
-    char path[kControlPathSize];
-    const int n = std::snprintf(path, sizeof path, format, "ZR", s.constData());
-    if (n < 0 || static_cast<size_t>(n) >= sizeof path)
-        return QString();
-    return QString::fromUtf8(path);
+    return QString::fromStdString(SharedTmpPath(name));
 }
 
 } // namespace
 
 QString infoFilePath(const QString &serial)
 {
-    return QStringLiteral("/tmp/ZR_") + serial + QStringLiteral(".log");
+    return QString::fromStdString(InfoFilePath(serial.toUtf8().constData()));
 }
 
 QString watchFilePath(const QString &serial)
 {
-    return controlFileName("/tmp/%s_%s_UTIL", serial);
+    return sharedPath(WatchFileName(serial.toUtf8().constData()));
 }
 
 QString totalCountRequestPath(const QString &serial)
 {
-    return controlFileName("/tmp/%s_%s_TC_UTIL", serial);
+    return sharedPath(CountRequestName(serial.toUtf8().constData()));
 }
 
 bool createControlFile(const QString &path)

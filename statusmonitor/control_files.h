@@ -4,11 +4,11 @@
 
 #include <QString>
 
+// Paths are empty when the serial may not name a file (IsAcceptableSerial).
 // "/tmp/ZR_<serial>.log", written by the daemon, read by the worker.
 QString infoFilePath(const QString &serial);
 
 // "/tmp/ZR_<serial>_UTIL": present while a window watches the printer.
-// Empty when the serial cannot name a file in /tmp (see controlFileName).
 QString watchFilePath(const QString &serial);
 
 // "/tmp/ZR_<serial>_TC_UTIL": asks the daemon for a fresh print counter.

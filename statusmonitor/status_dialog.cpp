@@ -46,10 +46,11 @@ StatusDialog::StatusDialog(QWidget *parent)
     ui->setupUi(this);
 
     ui->printerComboBox->installEventFilter(this);
-    connect(ui->printerComboBox, SIGNAL(currentIndexChanged(int)), this, SLOT(comboBox_indexChanged(int)));
+    connect(ui->printerComboBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &StatusDialog::comboBox_indexChanged);
     ui->printerComboBox->setFocus(Qt::OtherFocusReason);
-    connect(ui->updateButton, SIGNAL(clicked()), this, SLOT(push_update()));
-    connect(ui->versionButton, SIGNAL(clicked()), this, SLOT(push_version()));
+    connect(ui->updateButton, &QPushButton::clicked, this, &StatusDialog::push_update);
+    connect(ui->versionButton, &QPushButton::clicked, this, &StatusDialog::push_version);
 
     ui->printerlabel->setText(tr("select_printer"));
     ui->statusGroupBox->setTitle(QString());
@@ -68,15 +69,21 @@ StatusDialog::StatusDialog(QWidget *parent)
     lastTotalCount.clear();
     utilFilePath.clear();
 
-    // The first entry appended becomes current and starts the watch.
-    for (const ZrQueue &queue : listZrQueues()) {
-        printerMap.insert(queue.name, queue.deviceUri);
-        ui->printerComboBox->addItem(queue.name);
-    }
+    qRegisterMetaType<QVector<ZrQueue>>("QVector<ZrQueue>");
+    lister = new QueueLister;
+    lister->moveToThread(&listerThread);
+    connect(this, &StatusDialog::queuesWanted, lister, &QueueLister::list);
+    connect(lister, &QueueLister::listed, this, &StatusDialog::queuesListed);
+    listerThread.start();
+    // The first entry of the answer becomes current and starts the watch.
+    askForQueues(true);
 }
 
 StatusDialog::~StatusDialog()
 {
+    listerThread.quit();
+    listerThread.wait();
+    delete lister;
     threadQuit();
     delete ui;
     delete statusScene;
@@ -135,8 +142,7 @@ void StatusDialog::threadStart(QString filePath)
 {
     monitor = new StatusMonitor(filePath, kPollPeriodMs, nullptr);
     monitorThread = new QThread(nullptr);
-    connect(monitor, SIGNAL(statusNotification(QMap<QString, QString>)), this,
-            SLOT(upDateStatus(QMap<QString, QString>)));
+    connect(monitor, &StatusMonitor::statusNotification, this, &StatusDialog::upDateStatus);
     startWorkerThread(monitor, monitorThread);
     threadRunning = true;
 }
@@ -157,6 +163,8 @@ void StatusDialog::threadQuit()
 
 void StatusDialog::upDateStatus(QMap<QString, QString> map)
 {
+    // Whether a ZR queue is left is looked at again with every reading.
+    askForQueues(false);
     QString sizeText = getMediaSizeString(value(map, "MEDIA_SIZE"));
     const bool mediaUnknown = sizeText.isEmpty();
     if (mediaUnknown)
@@ -267,12 +275,12 @@ void StatusDialog::push_update()
 
 void StatusDialog::push_version()
 {
-    static bool flag = false;
-    if (!flag) {
+    // Centred the first time only; afterwards it stays where the user put it.
+    if (!versionPlaced) {
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         versionDialog.setGeometry(
             QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, versionDialog.size(), area));
-        flag = true;
+        versionPlaced = true;
     }
     versionDialog.show();
 }
@@ -291,34 +299,51 @@ QString StatusDialog::getMediaSizeString(QString code)
 
 bool StatusDialog::isRegisterPrinter()
 {
-    return hasZrQueue();
+    return hasQueue;
+}
+
+// One question to CUPS at a time. The list is refilled only from an answer
+// to a question asked after the wish: the one under way may predate it.
+void StatusDialog::askForQueues(bool fillList)
+{
+    if (asking) {
+        askAgain = askAgain || fillList;
+        return;
+    }
+    fillListOnAnswer = fillListOnAnswer || fillList;
+    asking = true;
+    emit queuesWanted();
+}
+
+void StatusDialog::queuesListed(QVector<ZrQueue> queues)
+{
+    asking = false;
+    hasQueue = !queues.isEmpty();
+    if (askAgain) {
+        askAgain = false;
+        askForQueues(true);
+        return;
+    }
+    if (!fillListOnAnswer)
+        return;
+    fillListOnAnswer = false;
+    ui->printerComboBox->clear();
+    printerMap.clear();
+    // A queue with instances is listed once; the selection starts again on
+    // the first entry, whose watch begins with it.
+    for (const ZrQueue &queue : queues) {
+        const bool listed = printerMap.contains(queue.name);
+        printerMap.insert(queue.name, queue.deviceUri);
+        if (!listed)
+            ui->printerComboBox->addItem(queue.name);
+    }
+    emit printerListShown();
 }
 
 bool StatusDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui->printerComboBox &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress))
-        refreshPrinterList();
+        askForQueues(true);
     return QDialog::eventFilter(watched, event);
-}
-
-// Re-reads CUPS so that the popup shows queues added or removed since the
-// window opened; the selection starts again on the first entry.
-void StatusDialog::refreshPrinterList()
-{
-    const QVector<ZrQueue> queues = listZrQueues();
-    ui->printerComboBox->clear();
-    printerMap.clear();
-    for (const ZrQueue &queue : queues) {
-        if (!printerMap.contains(queue.name)) {
-            printerMap.insert(queue.name, queue.deviceUri);
-            ui->printerComboBox->addItem(queue.name);
-            continue;
-        }
-        printerMap.insert(queue.name, queue.deviceUri);
-        for (int i = 0; i < ui->printerComboBox->count(); ++i) {
-            if (ui->printerComboBox->itemText(i) == queue.name)
-                ui->printerComboBox->setItemText(i, queue.name);
-        }
-    }
 }

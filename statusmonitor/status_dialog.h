@@ -4,13 +4,15 @@
 
 #include "version_dialog.h"
 
+#include "zr_queues.h"
+
 #include <QDialog>
 #include <QMap>
 #include <QString>
+#include <QThread>
 
 struct Ui_StatusDialog;
 class QGraphicsScene;
-class QThread;
 class StatusMonitor;
 
 class StatusDialog : public QDialog
@@ -28,7 +30,16 @@ public slots:
     void push_update();
     void push_version();
 
+signals:
+    // The printer list was filled from a fresh answer of CUPS.
+    void printerListShown();
+    // Asks the queue lister's thread for the ZR queues.
+    void queuesWanted();
+
 private:
+    void queuesListed(QVector<ZrQueue> queues);
+    void askForQueues(bool fillList);
+
     void threadStart(QString filePath);
     void threadQuit();
     void setUIOffline();
@@ -40,7 +51,6 @@ private:
     bool isRegisterPrinter();
 
     void showPicture(const QString &picture);
-    void refreshPrinterList();
     void switchWatchFile(const QString &oldSerial);
     QString sheetsDetail(const QString &initial, const QString &remain, bool hideRemaining,
                          int *percent);
@@ -55,4 +65,12 @@ private:
     QString lastTotalCount;
     QString utilFilePath;
     QGraphicsScene *statusScene;
+    // CUPS is asked in its own thread; the window keeps the last answer.
+    QThread listerThread;
+    QueueLister *lister;
+    bool hasQueue = false;
+    bool asking = false;
+    bool fillListOnAnswer = false;
+    bool askAgain = false;
+    bool versionPlaced = false;
 };

@@ -1,5 +1,7 @@
 #include "status_monitor.h"
 
+#include "shared_files.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QMetaType>
@@ -26,17 +28,10 @@ constexpr int kPieceCount = 16;
 
 constexpr useconds_t kRetryPause = 100000;
 
-// Text between the first and the second double quote; everything after a
-// lone quote; nothing without one.
+// The value of a KEY="value" line, by the rule the daemon writes it with.
 QString quotedValue(const QString &piece)
 {
-    const int open = piece.indexOf(QLatin1Char('"'));
-    if (open < 0)
-        return QString();
-    const int close = piece.indexOf(QLatin1Char('"'), open + 1);
-    if (close < 0)
-        return piece.mid(open + 1);
-    return piece.mid(open + 1, close - open - 1);
+    return QString::fromStdString(QuotedValue(piece.toStdString()));
 }
 
 // The daemon's file is about 250 bytes; anything larger is not its.

@@ -1,19 +1,20 @@
 #include "zr_queues.h"
 
+#include "shared_files.h"
+
 #include <cups/cups.h>
 
 #include <cstring>
 
 namespace {
 
-const char kZrUriPrefix[] = "korvane-zvobackend://KORVANE/ZR?serial=";
 
 const char *zrUriOf(const cups_dest_t &dest)
 {
     if (dest.name == nullptr)
         return nullptr;
     const char *uri = cupsGetOption("device-uri", dest.num_options, dest.options);
-    if (uri == nullptr || std::strstr(uri, kZrUriPrefix) == nullptr)
+    if (uri == nullptr || std::strstr(uri, kDeviceUriPrefix) == nullptr)
         return nullptr;
     return uri;
 }
@@ -33,15 +34,9 @@ QVector<ZrQueue> listZrQueues()
     return queues;
 }
 
-bool hasZrQueue()
+void QueueLister::list()
 {
-    cups_dest_t *dests = nullptr;
-    const int count = cupsGetDests(&dests);
-    bool found = false;
-    for (int i = 0; i < count && !found; ++i)
-        found = zrUriOf(dests[i]) != nullptr;
-    cupsFreeDests(count, dests);
-    return found;
+    emit listed(listZrQueues());
 }
 
 QString serialOfUri(const QString &uri, bool *found)

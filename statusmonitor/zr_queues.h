@@ -2,6 +2,7 @@
 // queues lead to a ZR printer.
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QVector>
 
@@ -13,8 +14,17 @@ struct ZrQueue {
 // The ZR queues in CUPS order (a queue with instances once per instance).
 QVector<ZrQueue> listZrQueues();
 
-// True when at least one ZR queue exists.
-bool hasZrQueue();
+// Asks CUPS in the thread it lives in, so that a slow or absent scheduler
+// never holds up the window: each list() call answers with listed().
+class QueueLister : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    void list();
+signals:
+    void listed(QVector<ZrQueue> queues);
+};
 
 // Everything after the first "serial=" of a device URI (empty when nothing
 // follows it); `found` tells whether the URI has a "serial=" at all.

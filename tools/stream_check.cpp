@@ -1,5 +1,7 @@
 #include "stream_check.h"
 
+#include "record_frame.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdint>
@@ -7,7 +9,7 @@
 
 namespace {
 
-constexpr size_t kHeader = 32;
+constexpr size_t kHeader = zr_record::kHeaderSize;
 constexpr uint32_t kBmpOffset = 1088;
 constexpr int32_t kPpm300 = 11811;
 constexpr int32_t kPpm600 = 23622;
@@ -245,34 +247,31 @@ void ParseRecords(const unsigned char* bytes, size_t size, StreamReport& report)
             return;
         }
         const unsigned char* h = bytes + at;
-        if (h[0] != 0x1B || h[1] != 'P') {
+        const zr_record::Header header = zr_record::ReadHeader(h);
+        if (!header.startOk) {
             Fail(report, index, "record does not start with ESC P", at);
             return;
         }
-        if (!ReadField(h + 2, 6, r.name) || r.name.empty()) {
+        if (!ReadField(h + zr_record::kNameAt, zr_record::kNameMax, r.name) || r.name.empty()) {
             Fail(report, index, "name field is not left-aligned text padded with spaces", at);
             return;
         }
-        if (!ReadField(h + 8, 16, r.parameter)) {
+        if (!ReadField(h + zr_record::kParameterAt, zr_record::kParameterMax, r.parameter)) {
             Fail(report, index, "parameter field is not left-aligned text padded with spaces", at);
             return;
         }
-        static const unsigned char kSpaces[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-        if (memcmp(h + 24, kSpaces, 8) == 0) {
-            r.hasData = false;
-        } else if (AllDigits(h + 24, 8)) {
-            r.hasData = true;
-            r.dataLength = strtoul(std::string(reinterpret_cast<const char*>(h + 24), 8).c_str(), nullptr, 10);
-            if (r.dataLength == 0) {
-                Fail(report, index, "length field of zero (a record without data has eight spaces)", at);
-                return;
-            }
-            if (r.parameter.empty()) {
-                Fail(report, index, "data block without a parameter", at);
-                return;
-            }
-        } else {
+        if (header.length == zr_record::LengthField::Bad) {
             Fail(report, index, "length field is neither eight digits nor eight spaces", at);
+            return;
+        }
+        r.hasData = header.length == zr_record::LengthField::Digits;
+        r.dataLength = header.dataLength;
+        if (r.hasData && r.dataLength == 0) {
+            Fail(report, index, "length field of zero (a record without data has eight spaces)", at);
+            return;
+        }
+        if (r.hasData && r.parameter.empty()) {
+            Fail(report, index, "data block without a parameter", at);
             return;
         }
         if (r.hasData && size - at - kHeader < r.dataLength) {

@@ -1,6 +1,6 @@
 #include "control_files.h"
 
-#include "queue_registration.h"
+#include "shared_files.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,15 +10,13 @@
 
 namespace {
 
-constexpr const char* kTmpDir = "/tmp";
-
 // Each name is looked up on its own: listing /tmp every second would cost
 // whatever any user chose to pile up there.
 bool Present(const std::string& name)
 {
-    const std::string path = std::string(kTmpDir) + "/" + name;
+    const std::string path = SharedTmpPath(name);
     struct stat st;
-    return lstat(path.c_str(), &st) == 0;
+    return !path.empty() && lstat(path.c_str(), &st) == 0;
 }
 
 void ClearMonitor(thdata* r)
@@ -29,27 +27,11 @@ void ClearMonitor(thdata* r)
 
 }  // namespace
 
-ControlNames MakeControlNames(const char* serial)
-{
-    ControlNames names;
-    char name[128];
-    snprintf(name, sizeof name, "%s_%s_UTIL", "ZR", serial);
-    names.watch = name;
-    snprintf(name, sizeof name, "%s_%s_TC_UTIL", "ZR", serial);
-    names.countRequest = name;
-    std::string pause = "Pause_" + DeviceUri(serial);
-    for (char& c : pause)
-        if (c == '/')
-            c = '_';
-    names.pause = pause;
-    return names;
-}
-
 int fileCheck(thdata* r)
 {
-    const ControlNames names = MakeControlNames(r->serialNo);
-    const bool watched = Present(names.watch);
-    if (Present(names.pause)) {
+    const std::string countRequest = CountRequestName(r->serialNo);
+    const bool watched = Present(WatchFileName(r->serialNo));
+    if (Present(PauseFileName(r->serialNo))) {
         // The backend is printing: leave the printer alone. A count request
         // stays where it is and is answered once the print is over.
         r->bPrinting = true;
@@ -65,10 +47,10 @@ int fileCheck(thdata* r)
     } else {
         ClearMonitor(r);
     }
-    if (Present(names.countRequest)) {
+    if (Present(countRequest)) {
         // Removing a name in /tmp never follows a planted link. A request
         // without a watch file asks for nothing, but is used up all the same.
-        unlink((std::string(kTmpDir) + "/" + names.countRequest).c_str());
+        unlink(SharedTmpPath(countRequest).c_str());
         if (watched)
             result = 3;
     }

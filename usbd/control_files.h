@@ -1,19 +1,12 @@
 // Control files in /tmp through which other programs steer a printer's
 // monitor thread: the status monitor's watch file and total-count request,
-// and the print backend's pause file. Only their names count.
+// and the print backend's pause file (names in shared_files.h). Only
+// their presence counts.
 #pragma once
 
 #include "thdata.h"
 
 #include <string>
-
-struct ControlNames {
-    std::string watch;       // ZR_<serial>_UTIL
-    std::string countRequest;  // ZR_<serial>_TC_UTIL
-    std::string pause;       // Pause_ + device URI with '/' turned into '_'
-};
-
-ControlNames MakeControlNames(const char* serial);
 
 // Looks up the record's control files in /tmp, updates its monitor, printing
 // and refresh flags, deletes a total-count request, and answers the new

@@ -3,7 +3,6 @@
 #include "printer_queries.h"
 #include "replace_file.h"
 #include "selinux_label.h"
-#include "serial_number.h"
 
 #include <sys/stat.h>
 
@@ -13,20 +12,15 @@
 
 namespace {
 
-constexpr const char* kTmpDir = "/tmp";
-constexpr const char* kInfoPrefix = "ZR_";
-constexpr int kLineSize = 256;
 constexpr long kPowerSaving = 900;
 constexpr long kPrinting = 1;
 
 // Status last written for any printer; all writers hold usb_openclose_mutex.
 long prevStatus = -1;
 
-void AddLine(std::string& text, const char* format, const char* key, const std::string& value)
+void AddLine(std::string& text, const char* key, const std::string& value)
 {
-    char line[kLineSize];
-    snprintf(line, sizeof line, format, key, value.c_str());
-    text += line;
+    text += KeyValueLine(key, value);
 }
 
 void AddSection(std::string& text, const char* header)
@@ -65,15 +59,6 @@ bool ReadCounter(libusb_device_handle* handle, bool slow, int* reading)
 }
 
 }  // namespace
-
-std::string InfoFilePath(const char* serial)
-{
-    if (!IsAcceptableSerial(serial))
-        return std::string();
-    char name[128];
-    snprintf(name, sizeof name, "%s/%s%s.log", kTmpDir, kInfoPrefix, serial);
-    return name;
-}
 
 std::string InfoValue(const char* text)
 {
@@ -131,33 +116,33 @@ void WriteFile(libusb_device_handle* handle, thdata* record)
         return;
     std::string text;
     AddSection(text, "#PRINTER_INFORMATION");
-    AddLine(text, "%s=\"%s\"\n", "MODEL", InfoValue(record->model));
+    AddLine(text, "MODEL", InfoValue(record->model));
 
     const long status = ReadStatus(handle);
     const bool printEnded = prevStatus == kPrinting && status != kPrinting;
     prevStatus = status;
     char number[32];
     snprintf(number, sizeof number, "%05ld", status);
-    AddLine(text, "%s=\"%s\"\n", "PRINTER_STATUS", number);
+    AddLine(text, "PRINTER_STATUS", number);
     snprintf(number, sizeof number, "%05d", GetMessage(static_cast<int>(status)));
-    AddLine(text, "%s=\"%s\"\n", "PRINTER_MESSAGE", number);
+    AddLine(text, "PRINTER_MESSAGE", number);
 
     char reply[kQueryOutSize] = {};
     long length = GetFirmVersion(handle, reply);
-    AddLine(text, "%s=\"%s\"\n", "PRINTER_VERSION", Tail(reply, length, 0));
-    AddLine(text, "%s=\"%s\"\n", "PRINTER_SERIAL_NO", status == kStatusOffline ? "" : record->serialNo);
+    AddLine(text, "PRINTER_VERSION", Tail(reply, length, 0));
+    AddLine(text, "PRINTER_SERIAL_NO", status == kStatusOffline ? "" : record->serialNo);
     text += '\n';
     AddSection(text, "#MEDIA_INFORMATION");
 
     memset(reply, 0, sizeof reply);
     length = GetMediaSize(handle, reply);
-    AddLine(text, "%s=\"%s\"\n", "MEDIA_SIZE", Tail(reply, length, 2));
+    AddLine(text, "MEDIA_SIZE", Tail(reply, length, 2));
     memset(reply, 0, sizeof reply);
     length = GetMediaInitial(handle, reply);
-    AddLine(text, "%s=\"%s\"\n", "MEDIA_INITIAL", Tail(reply, length, 4));
+    AddLine(text, "MEDIA_INITIAL", Tail(reply, length, 4));
     memset(reply, 0, sizeof reply);
     length = GetMediaRemain(handle, reply);
-    AddLine(text, "%s=\"%s\"\n", "MEDIA_REMAIN", Tail(reply, length, 4));
+    AddLine(text, "MEDIA_REMAIN", Tail(reply, length, 4));
     text += '\n';
     AddSection(text, "#COUNTER_INFORMATION");
 
@@ -165,9 +150,9 @@ void WriteFile(libusb_device_handle* handle, thdata* record)
         [handle](bool slow, int* value) { return ReadCounter(handle, slow, value); });
     if (count >= 0) {
         snprintf(number, sizeof number, "%d", count);
-        AddLine(text, "%s=\"%s\"\n", "TOTAL_COUNT", number);
+        AddLine(text, "TOTAL_COUNT", number);
     } else {
-        AddLine(text, "%s=\"%s\"\n", "TOTAL_COUNT", "");
+        AddLine(text, "TOTAL_COUNT", "");
     }
     text += '\n';
     WriteInfoText(path.c_str(), text);
@@ -179,24 +164,19 @@ void WriteFile(const char* serial)
     const std::string path = InfoFilePath(serial);
     if (path.empty())
         return;
-    std::string text = "#PRINTER_INFORMATION\n"
-                       "MODEL=\"\"\n";
-    char line[64];
-    snprintf(line, sizeof line, "%s=\"%05d\"\n", "PRINTER_STATUS", 99999);
-    text += line;
-    snprintf(line, sizeof line, "%s=\"%05d\"\n", "PRINTER_MESSAGE", 6);
-    text += line;
-    text += "PRINTER_VERSION=\"\"\n"
-            "PRINTER_SERIAL_NO=\"\"\n"
-            "\n"
-            "#MEDIA_INFORMATION\n"
-            "MEDIA_SIZE=\"\"\n"
-            "MEDIA_INITIAL=\"\"\n"
-            "MEDIA_REMAIN=\"\"\n"
-            "\n"
-            "#COUNTER_INFORMATION\n"
-            "TOTAL_COUNT=\"\"\n"
-            "\n";
+    std::string text = "#PRINTER_INFORMATION\n";
+    AddLine(text, "MODEL", "");
+    AddLine(text, "PRINTER_STATUS", "99999");
+    AddLine(text, "PRINTER_MESSAGE", "00006");
+    AddLine(text, "PRINTER_VERSION", "");
+    AddLine(text, "PRINTER_SERIAL_NO", "");
+    text += "\n#MEDIA_INFORMATION\n";
+    AddLine(text, "MEDIA_SIZE", "");
+    AddLine(text, "MEDIA_INITIAL", "");
+    AddLine(text, "MEDIA_REMAIN", "");
+    text += "\n#COUNTER_INFORMATION\n";
+    AddLine(text, "TOTAL_COUNT", "");
+    text += '\n';
     WriteInfoText(path.c_str(), text);
 }
 

@@ -2,15 +2,13 @@
 // about one printer, for the status monitor to read.
 #pragma once
 
+#include "shared_files.h"
 #include "thdata.h"
 
 #include <libusb.h>
 
 #include <functional>
 #include <string>
-
-// "/tmp/ZR_<serial>.log"; empty when the serial may not name a file.
-std::string InfoFilePath(const char* serial);
 
 // Queries the printer (interface claimed) and rewrites its file.
 void WriteFile(libusb_device_handle* handle, thdata* record);

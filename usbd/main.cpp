@@ -3,14 +3,13 @@
 #include "hotplug.h"
 #include "info_file.h"
 #include "thdata.h"
+#include "usb_identity.h"
 
 #include <errno.h>
 #include <unistd.h>
 
 namespace {
 
-constexpr int kVendor = 0x1343;
-constexpr int kProduct = 0x0005;
 
 // Events are taken in only while no monitor thread is inside a USB access.
 void WaitForUsbIdle()
@@ -33,14 +32,14 @@ int main()
     bSELinuxEnabled = isSELinuxEnabled();
     libusb_hotplug_callback_handle arrival;
     if (libusb_hotplug_register_callback(nullptr, LIBUSB_HOTPLUG_EVENT_DEVICE_ARRIVED, LIBUSB_HOTPLUG_ENUMERATE,
-            kVendor, kProduct, LIBUSB_HOTPLUG_MATCH_ANY, hotplug_callback, nullptr, &arrival)
+            kZrVendorId, kZrProductId, LIBUSB_HOTPLUG_MATCH_ANY, hotplug_callback, nullptr, &arrival)
         != LIBUSB_SUCCESS) {
         libusb_exit(nullptr);
         return 1;
     }
     libusb_hotplug_callback_handle departure;
     if (libusb_hotplug_register_callback(nullptr, LIBUSB_HOTPLUG_EVENT_DEVICE_LEFT, LIBUSB_HOTPLUG_ENUMERATE,
-            kVendor, kProduct, LIBUSB_HOTPLUG_MATCH_ANY, hotplug_callback_detach, nullptr, &departure)
+            kZrVendorId, kZrProductId, LIBUSB_HOTPLUG_MATCH_ANY, hotplug_callback_detach, nullptr, &departure)
         != LIBUSB_SUCCESS) {
         libusb_hotplug_deregister_callback(nullptr, arrival);
         libusb_exit(nullptr);

@@ -27,31 +27,19 @@ thdata* FindRecord(libusb_device* device, thdata* current)
     return current;
 }
 
-// Takes interface 0 away from the kernel's printer driver (once; it is never
-// given back) and claims it.
-void Claim(thdata* r)
-{
-    const int active = libusb_kernel_driver_active(r->handle, zr_usb::kInterface);
-    bool available = active == 0;
-    if (active == 1)
-        available = libusb_detach_kernel_driver(r->handle, zr_usb::kInterface) == 0;
-    if (available && libusb_claim_interface(r->handle, zr_usb::kInterface) == 0)
-        r->bClaimed = true;
-}
-
 // One USB access, with the daemon-wide USB lock held throughout.
 void Access(thdata* r, libusb_device* device)
 {
     pthread_mutex_lock(&usb_openclose_mutex);
     if (libusb_open(device, &r->handle) == 0) {
-        Claim(r);
+        r->bClaimed = ClaimPrinterInterface(r->handle) == 0;
         if (r->bClaimed)
             getPrinterInfo(r);
     } else {
         r->handle = nullptr;
     }
     if (r->bClaimed) {
-        libusb_release_interface(r->handle, zr_usb::kInterface);
+        ReleasePrinterInterface(r->handle);
         r->bClaimed = false;
     }
     if (r->handle != nullptr) {

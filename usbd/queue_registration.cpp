@@ -3,7 +3,8 @@
 #include "info_file.h"
 #include "printer_queries.h"
 #include "run_command.h"
-#include "serial_number.h"
+#include "shared_files.h"
+#include "usb_identity.h"
 #include "usb_transport.h"
 
 #include <unistd.h>
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr const char* kUriPrefix = "korvane-zvobackend://KORVANE/ZR?serial=";
 constexpr const char* kBaseQueue = "KORVANE-ZR";
 constexpr const char* kNumberedPrefix = "KORVANE-ZR-";
 constexpr int kSerialAttempts = 10;
@@ -44,40 +44,20 @@ void ReadSerial(thdata* r)
     }
 }
 
-bool ProductIsPhotoPrinter(thdata* r)
-{
-    libusb_device_descriptor descriptor;
-    if (libusb_get_device_descriptor(r->device, &descriptor) != 0)
-        return false;
-    unsigned char product[kProductSize] = {};
-    const int n = libusb_get_string_descriptor_ascii(r->handle, descriptor.iProduct, product, kProductSize - 1);
-    return n >= 1 && strstr(reinterpret_cast<char*>(product), "Photo Printer") != nullptr;
-}
-
 void Identify(thdata* r)
 {
-    if (!ProductIsPhotoPrinter(r))
+    char product[kProductSize];
+    if (!ReadProductString(r->device, r->handle, product, sizeof product))
         return;
     char id[kDeviceIdSize] = {};
-    if (get_device_id(r->handle, id, sizeof id) != 0)
-        return;
-    const DeviceIdentity who = ParseDeviceId(id);
-    if (who.manufacturer.empty() || who.model.empty())
-        return;
-    if (who.manufacturer.find("KORVANE") == std::string::npos || who.model.find("ZR") == std::string::npos)
+    DeviceIdentity who;
+    if (get_device_id(r->handle, id, sizeof id) != 0 || !IsZrPrinter(product, id, &who))
         return;
     const std::string model = InfoValue(who.model.c_str());
     const size_t n = std::min(model.size(), sizeof r->model - 1);
     memcpy(r->model, model.data(), n);
     r->model[n] = '\0';
     r->bModelOk = true;
-}
-
-// The serial in a device URI: the text after its first "serial=".
-const char* UriSerial(const char* uri)
-{
-    const char* at = uri == nullptr ? nullptr : strstr(uri, "serial=");
-    return at == nullptr ? nullptr : at + strlen("serial=");
 }
 
 // Looks through the queues for a ZR queue of this serial; names of ZR queues
@@ -119,34 +99,6 @@ void Register(thdata* r)
 }
 
 }  // namespace
-
-std::string DeviceUri(const char* serial)
-{
-    return std::string(kUriPrefix) + (serial == nullptr ? "" : serial);
-}
-
-DeviceIdentity ParseDeviceId(const char* deviceId)
-{
-    DeviceIdentity who;
-    const std::string id(deviceId == nullptr ? "" : deviceId);
-    size_t start = 0;
-    while (start < id.size()) {
-        size_t end = id.find(';', start);
-        if (end == std::string::npos)
-            end = id.size();
-        const std::string item = id.substr(start, end - start);
-        start = end + 1;
-        const size_t colon = item.find(':');
-        if (colon == std::string::npos)
-            continue;
-        const std::string value = item.substr(colon + 1);
-        if (item.find("MANUFACTURER") != std::string::npos)
-            who.manufacturer = value;
-        else if (item.find("MODEL") != std::string::npos)
-            who.model = value;
-    }
-    return who;
-}
 
 int enum_cb(void* record, unsigned /*flags*/, cups_dest_t* dest)
 {

@@ -1,15 +1,14 @@
 // Identifying a ZR printer and registering its CUPS queue.
 #pragma once
 
+#include "shared_files.h"
 #include "thdata.h"
+#include "usb_identity.h"
 
 #include <cups/cups.h>
 
 #include <string>
 #include <vector>
-
-// "korvane-zvobackend://KORVANE/ZR?serial=" + serial.
-std::string DeviceUri(const char* serial);
 
 // The access's work: serial number, identification, queue, information file.
 void getPrinterInfo(thdata* record);
@@ -24,13 +23,6 @@ int getRNumber(const char* name);
 // Number for a new queue from the names of the ZR queues serving other
 // printers: the rule's choice, moved on past any name already taken.
 int ChooseQueueNumber(const std::vector<std::string>& collected);
-
-// Manufacturer and model from an IEEE 1284 device ID.
-struct DeviceIdentity {
-    std::string manufacturer;
-    std::string model;
-};
-DeviceIdentity ParseDeviceId(const char* deviceId);
 
 // lpadmin's arguments for the base queue (number 0) or a numbered queue.
 std::vector<std::string> LpadminArguments(int number, const char* serial);

@@ -1,6 +1,6 @@
-// Compares the photo buffer's page pipeline with the straightforward one it
-// replaced and with the equivalent libvips chain (turn, cubic reduce, a
-// lookup table per band, 3 x 3 convolution, saturation, three 8-bit planes).
+// Compares the photo buffer's page pipeline with the equivalent libvips
+// chain (turn, cubic reduce, a lookup table per band, 3 x 3 convolution,
+// saturation, three 8-bit planes).
 // Each case runs in a child process of its own so the peak resident memory
 // reported is that case's alone; the children report median milliseconds
 // per page (wall and CPU) over the rounds.
@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "photo_image_buffer.h"
-#include "ref_photo_image_buffer.h"
 
 namespace {
 
@@ -162,7 +161,7 @@ double Median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-// kind 0 ours, 1 the straightforward pipeline, 2 libvips.
+// kind 0 ours, 2 libvips.
 void RunCase(const Scenario& s, int kind, int threads, int rounds, int outW, int outH, int fd)
 {
     if (kind == 2) {
@@ -176,7 +175,6 @@ void RunCase(const Scenario& s, int kind, int threads, int rounds, int outW, int
         const double cpuStart = CpuMs();
         int w = 0, h = 0;
         if (kind == 0) RunOurs<PhotoImageBuffer>(s, page, threads, &w, &h);
-        if (kind == 1) RunOurs<RefPhotoImageBuffer>(s, page, 1, &w, &h);
         if (kind == 2) RunVips(s, page, outW, outH);
         cpu.push_back(CpuMs() - cpuStart);
         wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
@@ -212,7 +210,7 @@ int main(int argc, char** argv)
             const char* name;
             int kind, threads;
         };
-        const Kind kinds[] = {{"ours, 1 thread", 0, 1}, {"ours, 2 threads", 0, 2}, {"before (straightforward)", 1, 1},
+        const Kind kinds[] = {{"ours, 1 thread", 0, 1}, {"ours, 2 threads", 0, 2},
                               {"libvips, 1 thread", 2, 1}, {"libvips, 2 threads", 2, 2}};
         double oursWall = 0;
         for (const Kind& k : kinds) {

@@ -5,7 +5,8 @@
 // hands the stream to a folder instead of a USB printer, so tests and the
 // demo can read exactly what the printer would have received.
 #include "backend_config.h"
-#include "tmp_files.h"
+#include "replace_file.h"
+#include "shared_files.h"
 
 #include <cerrno>
 #include <csignal>
@@ -40,23 +41,21 @@ void InstallCancelHandler()
     signal(SIGPIPE, SIG_IGN);
 }
 
-// Names that must disappear however the job ends.
-struct JobFiles {
-    std::string job, pause, partial;
-    ~JobFiles()
+// The stream file of a job that did not finish must disappear; the job and
+// pause files remove themselves (TmpFile).
+struct PartialFile {
+    std::string path;
+    ~PartialFile()
     {
-        if (!partial.empty()) unlink(partial.c_str());
-        if (!job.empty()) unlink(job.c_str());
-        if (!pause.empty()) unlink(pause.c_str());
+        if (!path.empty()) unlink(path.c_str());
     }
 };
 
-bool WriteJobFile(int fd, const std::string& jobId, const BackendConfig& config)
+std::string JobFileText(const std::string& jobId, const BackendConfig& config)
 {
-    std::string text = "JOB_ID=\"" + jobId + "\"\n";
-    if (config.hasMediaSize) text += "MEDIA_SIZE=\"" + config.mediaSize + "\"\n";
-    const bool ok = WriteAll(fd, text.data(), text.size());
-    return close(fd) == 0 && ok;
+    std::string text = KeyValueLine("JOB_ID", jobId);
+    if (config.hasMediaSize) text += KeyValueLine("MEDIA_SIZE", config.mediaSize);
+    return text;
 }
 
 // Copies the stream to `out` (or drops it when out is -1). Returns the
@@ -74,7 +73,7 @@ long long CopyStream(int in, int out)
             if (errno == EINTR) continue;
             return -1;
         }
-        if (out >= 0 && !WriteAll(out, buffer, static_cast<size_t>(n))) return -1;
+        if (out >= 0 && !WriteAll(out, std::string(buffer, static_cast<size_t>(n)))) return -1;
         total += n;
     }
 }
@@ -103,9 +102,8 @@ int RunJob(const std::string& jobId, const std::string& uri, int input, bool ann
             return kBackendFailed;
         }
     }
-    JobFiles files;
-    const std::string jobPath = JobFilePath(jobId);
-    const std::string pausePath = PauseFilePath(uri);
+    const std::string jobPath = JobFilePath(jobId.c_str());
+    const std::string pausePath = PauseFilePathForUri(uri);
     if (announce && (jobPath.empty() || pausePath.empty())) {
         std::fprintf(stderr, "ERROR: unusable job id or device URI\n");
         return kBackendFailed;
@@ -113,27 +111,21 @@ int RunJob(const std::string& jobId, const std::string& uri, int input, bool ann
 
     // The pause file goes first: by the time the filter sees the job file
     // and starts sending, the daemon has already been told to keep away.
+    TmpFile pause, job;
     if (announce) {
-        const int pause = CreateFreshFile(pausePath);
-        if (pause < 0) return Fail("cannot create the pause file");
-        close(pause);
-        files.pause = pausePath;
-        const int job = CreateFreshFile(jobPath);
-        if (job < 0) return Fail("cannot create the job file");
-        files.job = jobPath;
-        if (!WriteJobFile(job, jobId, config)) return Fail("cannot write the job file");
+        if (!pause.Create(pausePath, std::string())) return Fail("cannot create the pause file");
+        if (!job.Create(jobPath, JobFileText(jobId, config))) return Fail("cannot create the job file");
     }
+    PartialFile partial;
 
     int out = -1;
     std::string finalPath;
     if (!config.outputDir.empty()) {
         finalPath = config.outputDir + "/job-" + jobId + ".zr";
-        files.partial = finalPath + ".part";
-        out = open(files.partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (out < 0) {
-            files.partial.clear();  // not ours to remove
-            return Fail("cannot create the stream file");
-        }
+        const std::string partialPath = finalPath + ".part";
+        out = open(partialPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (out < 0) return Fail("cannot create the stream file");
+        partial.path = partialPath;
     }
     std::fprintf(stderr, "INFO: Printing job %s\n", jobId.c_str());
     const long long bytes = CopyStream(input, out);
@@ -144,8 +136,8 @@ int RunJob(const std::string& jobId, const std::string& uri, int input, bool ann
     }
     // Only a complete stream gets the final name, so readers never see half.
     if (out >= 0) {
-        if (rename(files.partial.c_str(), finalPath.c_str()) != 0) return Fail("cannot publish the stream file");
-        files.partial.clear();
+        if (rename(partial.path.c_str(), finalPath.c_str()) != 0) return Fail("cannot publish the stream file");
+        partial.path.clear();
     }
     HoldFor(config.holdMs);
     std::fprintf(stderr, "INFO: Printed %lld bytes\n", bytes);

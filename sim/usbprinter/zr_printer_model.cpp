@@ -1,5 +1,7 @@
 #include "zr_printer_model.h"
 
+#include "record_frame.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -10,13 +12,7 @@ namespace zrsim {
 
 namespace {
 
-constexpr size_t kHeader = 32;
-
-std::string Trimmed(const std::string& field)
-{
-    const size_t end = field.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : field.substr(0, end + 1);
-}
+constexpr size_t kHeader = zr_record::kHeaderSize;
 
 // A reply record: eight length digits, then the body ended by CR.
 std::string ReplyRecord(const std::string& text)
@@ -106,21 +102,20 @@ size_t ZrPrinterModel::ReceiveBulkOut(const uint8_t* data, size_t length)
 void ZrPrinterModel::ParseRecords()
 {
     while (pending.size() >= kHeader) {
-        if (pending[0] != '\x1b' || pending[1] != 'P') {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(pending.data());
+        const zr_record::Header header = zr_record::ReadHeader(bytes);
+        if (!header.startOk || header.length == zr_record::LengthField::Bad) {
             // Out of step: skip to the next record start.
             const size_t next = pending.find("\x1bP", 1);
             pending.erase(0, next == std::string::npos ? pending.size() - 1 : next);
             continue;
         }
-        const std::string lengthField = pending.substr(24, 8);
-        size_t dataLength = 0;
-        if (lengthField != "        ")
-            dataLength = static_cast<size_t>(strtoul(lengthField.c_str(), nullptr, 10));
+        const size_t dataLength = header.dataLength;
         if (pending.size() < kHeader + dataLength)
             return;
         ReceivedRecord record;
-        record.name = Trimmed(pending.substr(2, 6));
-        record.parameter = Trimmed(pending.substr(8, 16));
+        record.name = zr_record::Trimmed(header.name);
+        record.parameter = zr_record::Trimmed(header.parameter);
         record.data = pending.substr(kHeader, dataLength);
         const std::string raw = pending.substr(0, kHeader + dataLength);
         pending.erase(0, kHeader + dataLength);

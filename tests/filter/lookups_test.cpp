@@ -93,7 +93,7 @@ public:
     explicit JobFile(const std::string& text)
     {
         static int n = 0;
-        id = "kzr-test-" + std::to_string(getpid()) + "-" + std::to_string(++n);
+        id = std::to_string(getpid()) + "0" + std::to_string(++n);
         FILE* f = fopen(JobFilePath(id.c_str()).c_str(), "w");
         if (f != nullptr) {
             fputs(text.c_str(), f);
@@ -112,16 +112,14 @@ public:
     std::string id;
 };
 
-TEST(JobFileLookup, TakesTheFirstLineWithTheKeyWithoutKeyCharactersAndQuotes)
+// The media size as the backend writes it (KEY="value" lines), from the
+// first line that has it; a file without it leaves the answer alone.
+TEST(JobFileLookup, ReadsTheMediaSizeTheBackendWrote)
 {
-    EXPECT_EQ(JobFile("MEDIA_SIZE=\"310\"\n").Value(), "310");
-    EXPECT_EQ(JobFile("STATUS=\"1\"\nprefix MEDIA_SIZE=\"200\"\nMEDIA_SIZE=\"999\"\n").Value(), "200");
-    EXPECT_EQ(JobFile("MEDIA_SIZE=\"\"\n").Value(), "");
-    EXPECT_EQ(JobFile("MEDIA_SIZE=\"50%d\"\n").Value(), "50%d");
-    // Characters of the key vanish wherever they stand.
-    EXPECT_EQ(JobFile("MEDIA_SIZE=\"SIZE_A\"\n").Value(), "");
-    EXPECT_EQ(JobFile("MEDIA_SIZE=\"6x4in\"").Value(), "6x4in");
-    EXPECT_EQ(JobFile("OTHER=\"1\"\n").Value(), "untouched");
+    EXPECT_EQ(JobFile(KeyValueLine("JOB_ID", "7") + KeyValueLine("MEDIA_SIZE", "310")).Value(), "310");
+    EXPECT_EQ(JobFile(KeyValueLine("MEDIA_SIZE", "200") + KeyValueLine("MEDIA_SIZE", "999")).Value(), "200");
+    EXPECT_EQ(JobFile(KeyValueLine("MEDIA_SIZE", "")).Value(), "");
+    EXPECT_EQ(JobFile(KeyValueLine("OTHER", "1")).Value(), "untouched");
 }
 
 TEST(JobFileLookup, ValuesThatDoNotFitAndFilesThatAreNotFilesLeaveTheAnswerAlone)

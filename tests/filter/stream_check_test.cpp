@@ -56,29 +56,6 @@ StreamReport Inspect(const std::string& s)
     return InspectJobStream(reinterpret_cast<const unsigned char*>(s.data()), s.size());
 }
 
-TEST(StreamInspector, AcceptsSoundStreamsAndDecodesTheirSettings)
-{
-    Parts p;
-    StreamReport one = Inspect(p.Join());
-    ASSERT_EQ(one.error, "");
-    ASSERT_EQ(one.prints.size(), 1u);
-    EXPECT_EQ(one.setupMultiCut, 2);
-    EXPECT_EQ(one.prints[0].retry, 1);
-    EXPECT_EQ(one.prints[0].planes[2].height, 1240);
-
-    Parts fine;
-    fine.y = Record("IMAGE", "YPLANE", Bitmap(1920, 2480, 23622));
-    fine.m = Record("IMAGE", "MPLANE", Bitmap(1920, 2480, 23622));
-    fine.c = Record("IMAGE", "CPLANE", Bitmap(1920, 2480, 23622));
-    StreamReport two = Inspect(fine.Join() + fine.settings + fine.sheet + fine.y + fine.m + fine.c + fine.start);
-    ASSERT_EQ(two.error, "");
-    EXPECT_EQ(two.prints.size(), 2u);
-    EXPECT_EQ(two.prints[1].yDpi, 600);
-
-    EXPECT_EQ(Inspect("").error, "");
-    EXPECT_EQ(Inspect(p.setup).error, "");
-}
-
 TEST(StreamInspector, RefusesEveryBrokenFrameOrderOrBitmap)
 {
     const std::vector<std::pair<const char*, std::function<std::string()>>> broken = {

@@ -43,25 +43,6 @@ TEST(Planes, SeparateAndMergeFollowTheByteOrder)
     }
 }
 
-TEST(Planes, RefusalCodes)
-{
-    _tagBITMAPHANDLE picture = Flat(4, 2, {1, 2, 3});
-    Planes planes;
-    EXPECT_EQ(IL_ColorSeparateBitmap(&picture, planes.ptrs, kRecord - 8, 0), IL_ERR_RECORD_SIZE);
-    EXPECT_EQ(IL_ColorSeparateBitmap(&picture, planes.ptrs, kRecord, 1), IL_ERR_INVALID);
-    _tagBITMAPHANDLE* missing[3] = {&planes.p[0], nullptr, &planes.p[2]};
-    EXPECT_EQ(IL_ColorSeparateBitmap(&picture, missing, kRecord, 0), IL_ERR_INVALID);
-    _tagBITMAPHANDLE merged{};
-    EXPECT_EQ(IL_ColorMergeBitmap(&merged, planes.ptrs, kRecord, 0), IL_ERR_MISSING);
-    ASSERT_EQ(planes.Split(&picture), IL_OK);
-    planes.p[2].width = 3;
-    EXPECT_EQ(IL_ColorMergeBitmap(&merged, planes.ptrs, kRecord, 0), IL_ERR_INVALID);
-    planes.p[2].width = 4;
-    EXPECT_EQ(IL_ColorMergeBitmap(&merged, planes.ptrs, kRecord, 2), IL_ERR_INVALID);
-    EXPECT_EQ(merged.pixels, nullptr);
-    IL_FreeBitmap(&picture);
-}
-
 // Applies a curve to plane 0 of a ramp and returns the new levels for `levels`.
 template <typename Curve>
 std::vector<int> Curved(Curve curve, const std::vector<int>& levels)
@@ -99,32 +80,6 @@ TEST(ToneCurves, WorkedLevels)
     EXPECT_EQ(Curved(Contrast(1000), in), (Levels{0, 0, 64, 136, 192, 255}));
     EXPECT_EQ(Curved(Contrast(-1000), in), (Levels{33, 49, 64, 81, 95, 158}));
     EXPECT_EQ(Curved(Contrast(0), ramp), ramp);
-}
-
-TEST(ToneCurves, RefusalsAndMergedEffect)
-{
-    _tagBITMAPHANDLE picture = Flat(2, 2, Grey(128));
-    Planes planes;
-    ASSERT_EQ(planes.Split(&picture), IL_OK);
-    EXPECT_EQ(IL_GammaCorrectBitmap(nullptr, 100), IL_ERR_NULL_RECORD);
-    EXPECT_EQ(IL_ChangeBitmapContrast(nullptr, 0), IL_ERR_NULL_RECORD);
-    EXPECT_EQ(IL_GammaCorrectBitmap(&planes.p[0], 0), IL_ERR_INVALID);
-    EXPECT_EQ(IL_ChangeBitmapIntensity(&planes.p[0], 1001), IL_ERR_INVALID);
-    EXPECT_EQ(IL_ChangeBitmapContrast(&planes.p[0], -1001), IL_ERR_INVALID);
-    EXPECT_EQ(IL_GammaCorrectBitmap(&picture, 100), IL_ERR_INVALID);  // not a plane
-
-    ASSERT_EQ(IL_GammaCorrectBitmap(&planes.p[0], 200), IL_OK);
-    ASSERT_EQ(IL_ChangeBitmapIntensity(&planes.p[1], 20), IL_OK);
-    ASSERT_EQ(IL_ChangeBitmapContrast(&planes.p[2], 1000), IL_OK);
-    _tagBITMAPHANDLE merged{};
-    ASSERT_EQ(IL_ColorMergeBitmap(&merged, planes.ptrs, kRecord, 0), IL_OK);
-    EXPECT_EQ(Pixel(merged, 1, 1), (Rgb{181, 134, 192}));
-    unsigned char invert[256];
-    for (int i = 0; i < 256; ++i) invert[i] = static_cast<unsigned char>(255 - i);
-    ConvertLUT8(&planes.p[1], invert);
-    EXPECT_EQ(planes.Level(1, 128), 255 - 134);
-    IL_FreeBitmap(&merged);
-    IL_FreeBitmap(&picture);
 }
 
 Rgb Saturated(Rgb in, int saturation, int order = 0)

@@ -86,40 +86,6 @@ TEST(ColorProcess, BorderShrinksInStripsOf1000Rows)
     EXPECT_EQ(out->height, 980);
 }
 
-TEST(ColorProcess, ToneCurvesFollowTheChannels)
-{
-    Pipeline p;
-    p.gammaR = 200;
-    p.gammaG = p.gammaB = 100;
-    auto grey100 = [](int, int) { return Grey(100); };
-    EXPECT_EQ(Pixel(*p.Run(2, 2, grey100), 0, 0), Grey(100));  // ignored without colour adjustment
-    p.colorAdjustment = true;
-    EXPECT_EQ(Pixel(*p.Run(2, 2, grey100), 1, 1), (Rgb{160, 100, 100}));
-    p.gammaR = 100;
-    p.brightnessG = 20;
-    EXPECT_EQ(Pixel(*p.Run(2, 2, grey100), 1, 1), (Rgb{100, 106, 100}));
-    p.brightnessG = 0;
-    p.contrastB = 1000;
-    EXPECT_EQ(Pixel(*p.Run(2, 2, grey100), 1, 1), (Rgb{100, 100, 136}));
-    p.contrastB = 0;
-    p.saturation = -1000;
-    EXPECT_EQ(Pixel(*p.Run(1, 1, [](int, int) { return Rgb{200, 100, 50}; }), 0, 0), Grey(125));
-}
-
-TEST(ColorProcess, SharpeningAndZeroSaturationRunWithoutColourAdjustment)
-{
-    auto noise = [](int x, int y) { return Rgb{Noise(x, y, 11), Noise(x, y, 12), Noise(x, y, 13)}; };
-    _tagBITMAPHANDLE expected = MakePicture(7, 5, noise);
-    ASSERT_EQ(IL_SharpenBitmap(&expected, 500), IL_OK);
-    ASSERT_EQ(IL_ChangeBitmapSaturation(&expected, 0), IL_OK);
-    Pipeline p;
-    p.sharpness = 500;
-    p.saturation = 1000;  // not applied: colour adjustment is off
-    Result out = p.Run(7, 5, noise);
-    for (int y = 0; y < 5; ++y) EXPECT_EQ(0, std::memcmp(At(*out, 0, y), At(expected, 0, y), 21)) << y;
-    IL_FreeBitmap(&expected);
-}
-
 TEST(ColorProcess, UnusablePagesGiveARecordWithoutPixels)
 {
     Pipeline p;
@@ -132,37 +98,6 @@ TEST(ColorProcess, UnusablePagesGiveARecordWithoutPixels)
         ASSERT_TRUE(out);
         EXPECT_EQ(out->pixels, nullptr);
     }
-}
-
-TEST(PhotoBuffer, SlotsAndSheet)
-{
-    PhotoImageBuffer buffer;
-    EXPECT_EQ(buffer.media.mediaCode, -1);
-    EXPECT_TRUE(buffer.border);
-    _tagBITMAPHANDLE picture = Flat(3, 2, {10, 20, 30});  // red, green, blue
-    buffer.SetImageData(1, &picture);
-    // Yellow, magenta, cyan: the complements of blue, green, red.
-    EXPECT_EQ(*At(buffer.planes[1][0], 2, 1), 30);
-    EXPECT_EQ(*At(buffer.planes[1][1], 2, 1), 20);
-    EXPECT_EQ(*At(buffer.planes[1][2], 2, 1), 10);
-    EXPECT_EQ(buffer.planes[0][0].pixels, nullptr);
-    buffer.SetImageData(3, &picture);  // no such slot: ignored
-
-    DeviceMediaBufferInfo sheet = SheetRow(k4x6);
-    EXPECT_EQ(buffer.Alloc(sheet), 0);
-    EXPECT_EQ(buffer.media, sheet);
-    sheet.pageLengthDots = 2480;
-    buffer.Alloc(sheet);
-    EXPECT_EQ(buffer.media.pageLengthDots, 2480);
-    EXPECT_NE(buffer.planes[1][0].pixels, nullptr);  // pictures held stay held
-
-    buffer.SetImageData(1, nullptr);  // a failed picture empties the slot
-    EXPECT_EQ(buffer.planes[1][2].pixels, nullptr);
-    buffer.SetImageData(0, &picture);
-    buffer.Clear();
-    EXPECT_EQ(buffer.planes[0][1].pixels, nullptr);
-    EXPECT_EQ(Pixel(picture, 0, 0), (Rgb{10, 20, 30}));  // still the caller's
-    IL_FreeBitmap(&picture);
 }
 
 }  // namespace

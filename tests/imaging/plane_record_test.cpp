@@ -36,13 +36,6 @@ DeviceMediaBufferInfo Sheet(int headWidth, int pageLength, int pictureLength, in
     return s;
 }
 
-uint32_t LE(const std::string& r, size_t at, int bytes = 4)
-{
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(r[at + i]);
-    return v;
-}
-
 // Image byte (row, column) of a record.
 int Dot(const std::string& r, int row, int column, int pitch = 1920)
 {
@@ -53,33 +46,6 @@ int Dot(const std::string& r, int row, int column, int pitch = 1920)
 _tagBITMAPHANDLE Marked(int width, int height)
 {
     return MakePicture(width, height, [](int x, int y) { return Rgb{x % 251, 20, y % 199}; });
-}
-
-TEST(PlaneRecords, HeaderAndBitmapFields)
-{
-    PhotoImageBuffer buffer;
-    DeviceMediaBufferInfo sheet = Sheet(1920, 1240, 1240, 0, 1);
-    CapturingSink sink;
-    ASSERT_EQ(buffer.Send(&sink, &sheet), 0);
-    ASSERT_EQ(sink.records.size(), 3u);
-    const char* names[3] = {"YPLANE", "MPLANE", "CPLANE"};
-    // Offsets 34 .. 82 of the bitmap file and information headers.
-    const uint32_t fields[] = {2381888, 0, 1088, 40, 1920, 1240, 1 | 8 << 16, 0, 2380800, 11811, 11811, 256, 256};
-    for (int p = 0; p < 3; ++p) {
-        const std::string& r = sink.records[p];
-        ASSERT_EQ(r.size(), 2381920u);
-        EXPECT_EQ(r.substr(0, 34), std::string("\x1bPIMAGE ") + names[p] + "          02381888BM");
-        for (int f = 0; f < 13; ++f) EXPECT_EQ(LE(r, 34 + 4 * f), fields[f]) << "offset " << 34 + 4 * f;
-        for (int i = 0; i < 256; ++i) ASSERT_EQ(LE(r, 86 + 4 * i), static_cast<uint32_t>(i * 0x010101)) << i;
-        EXPECT_EQ(r.substr(1110, 10), std::string(10, '\0'));
-        EXPECT_EQ(r.find_first_not_of('\xff', 1120), std::string::npos);  // no picture: all white
-    }
-    sheet = Sheet(1920, 2480, 2480, 0, 1, 600);
-    sink.records.clear();
-    ASSERT_EQ(buffer.Send(&sink, &sheet), 0);
-    EXPECT_EQ(sink.records[0].substr(24, 8), "04762688");
-    EXPECT_EQ(LE(sink.records[0], 54), 2480u);
-    EXPECT_EQ(LE(sink.records[0], 74), 23622u);
 }
 
 TEST(PlaneRecords, PlacementOnOneAndTwoUpSheets)
@@ -141,29 +107,6 @@ TEST(PlaneRecords, PlanesAreCutToTheSheetAndFollowAtItsPitch)
     EXPECT_EQ(Dot(y, 9, 1, 8), 31);
     EXPECT_EQ(Dot(y, 10, 1, 8), 255);
     IL_FreeBitmap(&picture);
-}
-
-TEST(PlaneRecords, RefusalsWriteNothingMore)
-{
-    PhotoImageBuffer buffer;
-    DeviceMediaBufferInfo sheet = Sheet(1920, 1240, 1240, 0, 1);
-    CapturingSink refusing;
-    refusing.answer = 0;
-    EXPECT_EQ(buffer.Send(&refusing, &sheet), 3);
-    EXPECT_EQ(refusing.records.size(), 1u);  // stops after the refused plane
-
-    CapturingSink sink;
-    EXPECT_EQ(buffer.Send(nullptr, &sheet), 3);
-    EXPECT_EQ(buffer.Send(&sink, nullptr), 3);
-    // The data length must fit the eight-digit field: 4 x 24999728 + 1088 does not.
-    DeviceMediaBufferInfo tooLong = Sheet(4, 24999728, 1, 0, 1);
-    EXPECT_EQ(buffer.Send(&sink, &tooLong), 3);
-    EXPECT_TRUE(sink.records.empty());
-    DeviceMediaBufferInfo largest = Sheet(4, 24999727, 1, 0, 1);
-    sink.headerOnly = true;
-    EXPECT_EQ(buffer.Send(&sink, &largest), 0);
-    EXPECT_EQ(sink.records.front().substr(24, 8), "99999996");
-    EXPECT_EQ(sink.sizes.front(), 99998908u + 1120u);
 }
 
 }  // namespace

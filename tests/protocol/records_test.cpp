@@ -1,5 +1,7 @@
 #include "device_cmd.h"
 #include "device_recv.h"
+#include "shared_files.h"
+#include "usb_identity.h"
 #include "record_text.h"
 
 #include <gtest/gtest.h>
@@ -43,20 +45,6 @@ TEST(DeviceCmd, RecordsWithAndWithoutData)
     EXPECT_EQ(Bytes(cmd), Header("STATUS", "", "        "));
 }
 
-TEST(DeviceCmd, DataNeedsBothLengthAndPointer)
-{
-    DeviceCmd cmd;
-    ASSERT_EQ(cmd.MakeCmd("CNTRL", "CUTTER", 0, "00000120"), 0);
-    EXPECT_EQ(cmd.Length(), 32);
-    ASSERT_EQ(cmd.MakeCmd("CNTRL", "CUTTER", 8, nullptr), 0);
-    EXPECT_EQ(cmd.Length(), 32);
-    EXPECT_EQ(Bytes(cmd).substr(24), "        ");
-    // Binary data, NUL bytes included, is copied as it is.
-    const char binary[4] = {0, 1, 2, 0};
-    ASSERT_EQ(cmd.MakeCmd("IMAGE", "YPLANE", 4, binary), 0);
-    EXPECT_EQ(Bytes(cmd).substr(24), std::string("00000004") + std::string(binary, 4));
-}
-
 TEST(DeviceCmd, RefusesBadArgumentsAndLeavesEmptyRecord)
 {
     DeviceCmd cmd;
@@ -98,20 +86,6 @@ struct Reply {
         return out.data();
     }
 };
-
-TEST(DeviceRecv, WindowsAndAllocation)
-{
-    EXPECT_EQ(DeviceRecv(0).GetBufferLength(), 0);
-    EXPECT_EQ(DeviceRecv(-1).GetBufferLength(), 4096);
-    EXPECT_EQ(DeviceRecv(8).GetBufferLength(), 16);
-    DeviceRecv none(0);
-    EXPECT_EQ(none.Alloc(), 0);
-    EXPECT_EQ(none.Buffer(), nullptr);
-    DeviceRecv fixed(8);
-    ASSERT_EQ(fixed.Alloc(), 0);
-    for (int i = 0; i < 18; ++i)
-        EXPECT_EQ(fixed.Buffer()[i], '\0');
-}
 
 TEST(DeviceRecv, FixedSizeReplies)
 {
@@ -163,19 +137,6 @@ TEST(DeviceRecv, VariableSizeReplies)
     EXPECT_EQ(empty.Effective(), "");
 }
 
-TEST(DeviceRecv, NoReplyExpectedAndMissingBuffers)
-{
-    DeviceRecv none(0);
-    ASSERT_EQ(none.Alloc(), 0);
-    EXPECT_EQ(none.CheckData(), 3);
-    char out[8] = "junk";
-    EXPECT_EQ(none.GetEffectiveDataAsString(out), 0);
-    EXPECT_STREQ(out, "");
-    EXPECT_EQ(none.GetEffectiveDataAsString(nullptr), 3);
-    DeviceRecv notAllocated(8);
-    EXPECT_EQ(notAllocated.CheckData(), 3);
-}
-
 TEST(DeviceRecv, LengthDigitsAreJudgedAgainstTheWindow)
 {
     DeviceRecv fixed(8);
@@ -190,27 +151,48 @@ TEST(DeviceRecv, LengthDigitsAreJudgedAgainstTheWindow)
     EXPECT_EQ(variable.BodyLengthFromDigits("99999999"), -1);
 }
 
-TEST(RecordText, TextToIntAndLittleEndianStores)
-{
-    EXPECT_EQ(_TextToInt("00000012", 8), 12);
-    EXPECT_EQ(_TextToInt("0000001234", 8), 12);
-    EXPECT_EQ(_TextToInt("42abc", 5), 42);
-    EXPECT_EQ(_TextToInt("  -7x", 5), -7);
-    EXPECT_EQ(_TextToInt("abc", 3), 0);
-    EXPECT_EQ(_TextToInt("12", 8), 12);   // stops at the text's own end
-    EXPECT_EQ(_TextToInt("12", 0), 0);
-    EXPECT_EQ(_TextToInt("12", 600), -1);
-    EXPECT_EQ(_TextToInt("12", -1), -1);
+}  // namespace
 
-    unsigned char b[6] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
-    _StoreLE2(b + 1, 0x12345678);
-    EXPECT_EQ(b[1], 0x78);
-    EXPECT_EQ(b[2], 0x56);
-    EXPECT_EQ(b[3], 0xEE);
-    _StoreLE4(b + 1, -2);
-    EXPECT_EQ(b[1], 0xFE);
-    EXPECT_EQ(b[4], 0xFF);
-    EXPECT_EQ(b[5], 0xEE);
+// The names the programs find each other's files by, and the one rule for
+// what may go into them: the daemon, the backend, the filter and the status
+// monitor all build them here.
+TEST(SharedFiles, NamesAndTheOneRuleForSerialsAndJobIds)
+{
+    for (const char* ok : {"A1234", "a-b_c.d", "0", "X.."})
+        EXPECT_EQ(InfoFilePath(ok), std::string("/tmp/ZR_") + ok + ".log");
+    EXPECT_TRUE(IsAcceptableSerial(std::string(63, 'Z').c_str()));
+    for (const char* bad : {"", ".", ".x", "a b", "a;b", "a/b", "$(x)", "a\"b", "a\nb", "\xc3\xa9"}) {
+        EXPECT_EQ(InfoFilePath(bad), "") << bad;
+        EXPECT_EQ(WatchFileName(bad), "") << bad;
+        EXPECT_EQ(PauseFileName(bad), "") << bad;
+    }
+    EXPECT_FALSE(IsAcceptableSerial(std::string(64, 'Z').c_str()));
+    EXPECT_EQ(WatchFileName("A1"), "ZR_A1_UTIL");
+    EXPECT_EQ(CountRequestName("A1"), "ZR_A1_TC_UTIL");
+    EXPECT_EQ(PauseFileName("A1"), "Pause_korvane-zvobackend:__KORVANE_ZR?serial=A1");
+    EXPECT_STREQ(UriSerial(DeviceUri("A1").c_str()), "A1");
+
+    EXPECT_EQ(JobFilePath("42"), "/tmp/Print_42.log");
+    EXPECT_EQ(JobFilePath(std::string(20, '9').c_str()), "/tmp/Print_" + std::string(20, '9') + ".log");
+    for (const char* bad : {"", "4 2", "../x", "-1", "x"})
+        EXPECT_EQ(JobFilePath(bad), "") << bad;
+    EXPECT_EQ(JobFilePath(std::string(21, '9').c_str()), "");
 }
 
-}  // namespace
+TEST(UsbIdentity, OnlyAKorvaneZrPhotoPrinterIsOurs)
+{
+    const char* id = "MANUFACTURER:KORVANE;COMMAND SET:ZR;MODEL:ZR;";
+    EXPECT_TRUE(IsZrPrinter("ZR Photo Printer", id));
+    EXPECT_FALSE(IsZrPrinter("ZR Printer", id));
+    EXPECT_FALSE(IsZrPrinter("ZR Photo Printer", "MFG:KORVANE;MDL:ZR;"));
+    EXPECT_FALSE(IsZrPrinter("ZR Photo Printer", "MANUFACTURER:OTHER;MODEL:ZR;"));
+    EXPECT_FALSE(IsZrPrinter(nullptr, id));
+}
+
+// The key="value" line round trip that the daemon's information file and
+// the backend's job file rely on.
+TEST(KeyValueLine, ValuesComeBackAsWritten)
+{
+    for (const std::string value : {"", "310", "1.53 build 7", "a=b"})
+        EXPECT_EQ(QuotedValue(KeyValueLine("KEY", value)), value);
+}

@@ -1,6 +1,8 @@
 // Printer information files as the daemon writes them, for the tests.
 #pragma once
 
+#include "shared_files.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -16,15 +18,18 @@ struct InfoValues {
     QByteArray total = "5678";
 };
 
-// The fifteen lines of the daemon's file, each ended by a line feed.
+// The fifteen lines of the daemon's file, each ended by a line feed, made
+// with the line form the daemon writes.
 inline QByteArray infoFileText(const InfoValues &v)
 {
-    return "#PRINTER_INFORMATION\nMODEL=\"ZR\"\nPRINTER_STATUS=\"" + v.status +
-           "\"\nPRINTER_MESSAGE=\"" + v.message + "\"\nPRINTER_VERSION=\"" + v.version +
-           "\"\nPRINTER_SERIAL_NO=\"" + v.serial +
-           "\"\n\n#MEDIA_INFORMATION\nMEDIA_SIZE=\"" + v.mediaSize + "\"\nMEDIA_INITIAL=\"" +
-           v.initial + "\"\nMEDIA_REMAIN=\"" + v.remain +
-           "\"\n\n#COUNTER_INFORMATION\nTOTAL_COUNT=\"" + v.total + "\"\n\n";
+    auto line = [](const char *key, const QByteArray &value) {
+        return QByteArray::fromStdString(KeyValueLine(key, value.toStdString()));
+    };
+    return "#PRINTER_INFORMATION\n" + line("MODEL", "ZR") + line("PRINTER_STATUS", v.status) +
+           line("PRINTER_MESSAGE", v.message) + line("PRINTER_VERSION", v.version) +
+           line("PRINTER_SERIAL_NO", v.serial) + "\n#MEDIA_INFORMATION\n" + line("MEDIA_SIZE", v.mediaSize) +
+           line("MEDIA_INITIAL", v.initial) + line("MEDIA_REMAIN", v.remain) + "\n#COUNTER_INFORMATION\n" +
+           line("TOTAL_COUNT", v.total) + "\n";
 }
 
 // Rewrites the file in place, as the daemon does.

@@ -47,19 +47,6 @@ private slots:
         victim = dir->filePath("victim");
     }
 
-    void namesOfTheFiles()
-    {
-        QCOMPARE(infoFilePath("A1234"), QString("/tmp/ZR_A1234.log"));
-        QCOMPARE(watchFilePath("A1234"), QString("/tmp/ZR_A1234_UTIL"));
-        QCOMPARE(totalCountRequestPath("A1234"), QString("/tmp/ZR_A1234_TC_UTIL"));
-        // Serials that cannot name a file of ours in /tmp get no name.
-        QVERIFY(watchFilePath("").isEmpty());
-        QVERIFY(watchFilePath("../../home/user/.profile").isEmpty());
-        const QString longest(111, QLatin1Char('S'));
-        QCOMPARE(totalCountRequestPath(longest).size(), 127);
-        QVERIFY(totalCountRequestPath(longest + "S").isEmpty());
-    }
-
     void createdEmptyWithMode0666()
     {
         const mode_t old = ::umask(022);

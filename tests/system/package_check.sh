@@ -35,7 +35,12 @@ for copy in a/korvane-zr b/second-copy; do
     { kzr_fail "dpkg-buildpackage in $copy: $(tail -15 "$out/${copy%%/*}/build.log")"; kzr_finish; }
 done
 cd "$out/a"
-main=$(ls korvane-zr_*.deb) status=$(ls korvane-zr-status_*.deb)
+main=$(ls korvane-zr_*.deb 2>/dev/null) status=$(ls korvane-zr-status_*.deb 2>/dev/null)
+# A build that ends well but leaves no package behind checks nothing below.
+[[ -f $main && -f $status ]] || { kzr_fail "dpkg-buildpackage left no korvane-zr and korvane-zr-status packages"; kzr_finish; }
+for pkg in "$main" "$status"; do
+  kzr_check "$pkg was built by the second copy too" test -f "../b/$pkg"
+done
 
 # Reproducible: every package of the second build equals the first's.
 for pkg in *.deb *.ddeb; do

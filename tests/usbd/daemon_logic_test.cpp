@@ -1,11 +1,11 @@
-// The daemon's decisions that need no printer: serial numbers, queue
-// numbering, device IDs, the counter rules, the control-file scan and the
-// information file writer with its SELinux labels. Runs in a private /tmp.
+// The daemon's decisions that need no printer: queue numbering, the counter
+// rules, a departed printer's file and the information file writer with its
+// SELinux labels. Runs in a private /tmp.
 #include "control_files.h"
 #include "info_file.h"
 #include "monitor_thread.h"
 #include "queue_registration.h"
-#include "serial_number.h"
+#include "shared_files.h"
 
 #include <gtest/gtest.h>
 
@@ -31,26 +31,10 @@ std::string Slurp(const std::string& path)
     return text.str();
 }
 
-void Touch(const std::string& path) { std::ofstream(path) << "x"; }
-
 bool Exists(const std::string& path)
 {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
-}
-
-TEST(SerialNumber, OnlyPlainNamesAreAccepted)
-{
-    for (const char* ok : {"A1234", "a-b_c.d", "0", "X.."})
-        EXPECT_TRUE(IsAcceptableSerial(ok)) << ok;
-    EXPECT_TRUE(IsAcceptableSerial(std::string(63, 'Z').c_str()));
-    for (const char* bad : {"", ".", "..", ".x", "a b", "a;b", "a/b", "$(x)", "a\"b", "a\nb", "\xc3\xa9", "a*"})
-        EXPECT_FALSE(IsAcceptableSerial(bad)) << bad;
-    EXPECT_FALSE(IsAcceptableSerial(std::string(64, 'Z').c_str()));
-    EXPECT_FALSE(IsAcceptableSerial(nullptr));
-    // Nothing is named after a refused serial.
-    EXPECT_EQ(InfoFilePath("../etc/x"), "");
-    EXPECT_EQ(InfoFilePath("A1"), "/tmp/ZR_A1.log");
 }
 
 TEST(QueueNumbering, FollowsTheRuleAndNeverReusesAName)
@@ -79,20 +63,6 @@ TEST(QueueNumbering, FollowsTheRuleAndNeverReusesAName)
             "korvane-zvobackend://KORVANE/ZR?serial=A1", "-o", "printer-is-shared=false", "-o", "print-scaling-default=fill"}));
     EXPECT_EQ(LpadminArguments(3, "A1")[2], "KORVANE-ZR-3");
     EXPECT_EQ(LpadminArguments(3, "A1")[5], "KORVANE ZR 3");
-}
-
-TEST(DeviceId, ManufacturerAndModel)
-{
-    DeviceIdentity who = ParseDeviceId("MANUFACTURER:KORVANE;COMMAND SET:ZR;MODEL:ZR;");
-    EXPECT_EQ(who.manufacturer, "KORVANE");
-    EXPECT_EQ(who.model, "ZR");
-    who = ParseDeviceId("MODEL:A;MANUFACTURER:B:C;MODEL: ZR ");
-    EXPECT_EQ(who.manufacturer, "B:C");
-    EXPECT_EQ(who.model, " ZR ");
-    who = ParseDeviceId("MFG:KORVANE;MDL:ZR;");
-    EXPECT_EQ(who.manufacturer, "");
-    EXPECT_EQ(who.model, "");
-    EXPECT_EQ(ParseDeviceId("MANUFACTURERMODEL:X").manufacturer, "X");
 }
 
 // Counter reads answered from a script: each entry is a reading, or -1 for
@@ -191,76 +161,6 @@ protected:
     }
     thdata r;
 };
-
-TEST_F(TmpFiles, ControlFileScan)
-{
-    EXPECT_EQ(fileCheck(&r), 0);
-    Touch("/tmp/ZR_A1_UTILx");  // only the exact name counts
-    EXPECT_EQ(fileCheck(&r), 0);
-    Touch("/tmp/ZR_A1_UTIL");
-    EXPECT_EQ(fileCheck(&r), 1);
-    EXPECT_TRUE(r.bMonitorSeen);
-    Touch("/tmp/ZR_A1_TC_UTIL");
-    EXPECT_EQ(fileCheck(&r), 3);
-    EXPECT_FALSE(Exists("/tmp/ZR_A1_TC_UTIL"));
-    unlink("/tmp/ZR_A1_UTIL");
-    Touch("/tmp/ZR_A1_TC_UTIL");
-    EXPECT_EQ(fileCheck(&r), 0);  // a request alone asks for nothing
-    EXPECT_FALSE(Exists("/tmp/ZR_A1_TC_UTIL"));
-    EXPECT_FALSE(r.bMonitorSeen);
-
-    // While the backend prints, the printer is left alone and a request
-    // waits for the print to end.
-    Touch("/tmp/ZR_A1_UTIL");
-    Touch("/tmp/ZR_A1_TC_UTIL");
-    Touch("/tmp/Pause_korvane-zvobackend:__KORVANE_ZR?serial=A1");
-    EXPECT_EQ(fileCheck(&r), 0);
-    EXPECT_TRUE(r.bPrinting);
-    EXPECT_TRUE(Exists("/tmp/ZR_A1_TC_UTIL"));
-    unlink("/tmp/Pause_korvane-zvobackend:__KORVANE_ZR?serial=A1");
-    EXPECT_EQ(fileCheck(&r), 3);
-    EXPECT_TRUE(r.bCountRefresh);
-    EXPECT_FALSE(r.bPrinting);
-    EXPECT_EQ(fileCheck(&r), 1);
-    EXPECT_FALSE(r.bCountRefresh);  // lasts one scan
-    unlink("/tmp/ZR_A1_UTIL");
-}
-
-double ThreadCpuSeconds()
-{
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-// CPU time of a minute's worth of scans for four printers.
-double ScanCost(thdata& r)
-{
-    const double start = ThreadCpuSeconds();
-    for (int pass = 0; pass < 240; ++pass)
-        fileCheck(&r);
-    return ThreadCpuSeconds() - start;
-}
-
-TEST_F(TmpFiles, FilesPiledUpInTmpCostTheScanNothing)
-{
-    Touch("/tmp/ZR_A1_UTIL");
-    const double empty = ScanCost(r);
-    // Another user's half a million files.
-    const int pile = open("/tmp", O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(pile, 0);
-    char name[32];
-    for (int i = 0; i < 500000; ++i) {
-        snprintf(name, sizeof name, "ZR_%07d", i);
-        const int fd = openat(pile, name, O_WRONLY | O_CREAT | O_EXCL, 0644);
-        ASSERT_GE(fd, 0) << name;
-        close(fd);
-    }
-    close(pile);
-    const double piled = ScanCost(r);
-    EXPECT_EQ(fileCheck(&r), 1);
-    EXPECT_LT(piled, 2 * empty + 0.05) << "empty /tmp " << empty << " s, piled " << piled << " s";
-}
 
 TEST_F(TmpFiles, DepartedThreadLeavesTheReturnedPrintersFileAlone)
 {

@@ -4,6 +4,7 @@
 # shellcheck shell=bash
 
 kzr_failures=0
+kzr_checks=0
 
 kzr_fail() {
   echo "FAIL: $*" >&2
@@ -13,11 +14,13 @@ kzr_fail() {
 # kzr_check DESCRIPTION COMMAND...: passes when the command succeeds.
 kzr_check() {
   local what=$1; shift
+  kzr_checks=$((kzr_checks + 1))
   if "$@"; then echo "ok: $what"; else kzr_fail "$what"; fi
 }
 
 # kzr_check_eq DESCRIPTION EXPECTED ACTUAL
 kzr_check_eq() {
+  kzr_checks=$((kzr_checks + 1))
   if [[ "$2" == "$3" ]]; then
     echo "ok: $1"
   else
@@ -34,10 +37,12 @@ kzr_wait_for() {
   done
 }
 
+# A run in which no check ran proves nothing and fails.
 kzr_finish() {
+  ((kzr_checks > 0)) || kzr_fail "no check ran"
   if ((kzr_failures > 0)); then
     echo "$kzr_failures check(s) failed" >&2
     exit 1
   fi
-  echo "all checks passed"
+  echo "all $kzr_checks checks passed"
 }

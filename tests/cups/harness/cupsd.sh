@@ -3,7 +3,8 @@
 # queue's PPD, filter and backend installed as root-owned copies, and the
 # ZR queue added with the same lpadmin command line the USB daemon uses.
 # Source this file, then:
-#   kzr_cupsd_start PPD FILTER BACKEND   start; sets KZR_CUPSD_DIR, exports
+#   kzr_cupsd_start PPD FILTER BACKEND [OTHER_BACKEND...]
+#                                        start; sets KZR_CUPSD_DIR, exports
 #                                        the client environment
 #   kzr_backend_config LINE...           settings of the stand-in backend
 #   kzr_add_queue SERIAL [N]             queue KORVANE-ZR or KORVANE-ZR-N
@@ -74,7 +75,9 @@ CONF
 # processing-stopped with a misleading error.
 _kzr_install_programs() {
   local d=$1 filter=$2 backend=$3 f
+  shift 3
   mkdir -p "$d/bin/filter" "$d/bin/backend"
+  for f in "$@"; do install -o root -g root -m 0755 "$f" "$d/bin/backend/"; done
   for f in daemon cgi-bin notifier monitor; do ln -s "/usr/lib/cups/$f" "$d/bin/$f"; done
   # The stock converters turn JPEG and PDF into raster for our filter.
   for f in /usr/lib/cups/filter/*; do ln -s "$f" "$d/bin/filter/"; done
@@ -89,6 +92,7 @@ _kzr_install_programs() {
 
 kzr_cupsd_start() {
   local ppd=$1 filter=$2 backend=$3 d
+  shift 3
   d=$(mktemp -d "${TMPDIR:-/tmp}/kzr-cupsd.XXXXXX") || return 1
   chmod 755 "$d"
   KZR_CUPSD_DIR=$d
@@ -98,7 +102,7 @@ kzr_cupsd_start() {
   trap 'exit 143' TERM
   mkdir -p "$d/etc/ppd" "$d/cache" "$d/state" "$d/spool/tmp" "$d/log" "$d/out"
   _kzr_write_conf "$d"
-  _kzr_install_programs "$d" "$filter" "$backend"
+  _kzr_install_programs "$d" "$filter" "$backend" "$@"
   install -m 0644 "$ppd" "$d/data/model/KORVANE_ZR.ppd"
   kzr_backend_config
   export CUPS_SERVER=$d/cups.sock CUPS_SERVERROOT=$d/etc HOME=$d

@@ -6,6 +6,8 @@
 
 #include <libusb.h>
 
+#include <vector>
+
 class DeviceCmd;
 class DeviceRecv;
 
@@ -42,3 +44,18 @@ int deviceRead(libusb_device_handle* handle, DeviceRecv* reply);
 int DeviceIO(libusb_device_handle* handle, DeviceCmd* command, DeviceRecv* reply);
 // As DeviceIO; with `wait` the printer gets 10 seconds between command and reply.
 int DeviceIO_T(libusb_device_handle* handle, DeviceCmd* command, DeviceRecv* reply, bool wait);
+
+// Takes interface 0 for this process: detaches the kernel's printer driver
+// when it holds the interface, then claims it. 0 or the libusb error
+// (LIBUSB_ERROR_BUSY while another process holds it).
+int ClaimPrinterInterface(libusb_device_handle* handle);
+void ReleasePrinterInterface(libusb_device_handle* handle);
+
+// The device's product string (NUL-terminated in `out`); false when it has
+// none or it cannot be read.
+bool ReadProductString(libusb_device* device, libusb_device_handle* handle, char* out, int size);
+
+// Every attached device with the ZR's vendor and product id, referenced;
+// UnrefAll gives them back.
+std::vector<libusb_device*> ZrDevices(libusb_context* context);
+void UnrefAll(std::vector<libusb_device*>& devices);

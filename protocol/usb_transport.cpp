@@ -2,6 +2,7 @@
 
 #include "device_cmd.h"
 #include "device_recv.h"
+#include "usb_identity.h"
 
 #include <unistd.h>
 
@@ -113,13 +114,8 @@ int deviceRead(libusb_device_handle* handle, void* buffer, int size, int* receiv
         return r;
     if (got != DeviceRecv::kLengthDigits)
         return 3;
-    int body = 0;
-    for (int i = 0; i < DeviceRecv::kLengthDigits; ++i) {
-        if (bytes[i] < '0' || bytes[i] > '9')
-            return 3;
-        body = body * 10 + (bytes[i] - '0');
-    }
-    if (body < 1 || body > size - DeviceRecv::kLengthDigits)
+    const int body = DeviceRecv::BodyLength(bytes, size);
+    if (body < 0)
         return 3;
     got = 0;
     r = USB_Read(handle, bytes + DeviceRecv::kLengthDigits, body, &got);
@@ -157,4 +153,55 @@ int DeviceIO_T(libusb_device_handle* handle, DeviceCmd* command, DeviceRecv* rep
 int DeviceIO(libusb_device_handle* handle, DeviceCmd* command, DeviceRecv* reply)
 {
     return DeviceIO_T(handle, command, reply, false);
+}
+
+int ClaimPrinterInterface(libusb_device_handle* handle)
+{
+    // The kernel's printer driver is detached once and never given back. A
+    // driver that stays attached holds the interface: nothing is claimed.
+    const int active = libusb_kernel_driver_active(handle, zr_usb::kInterface);
+    if (active < 0)
+        return active;
+    if (active == 1 && libusb_detach_kernel_driver(handle, zr_usb::kInterface) != 0)
+        return LIBUSB_ERROR_BUSY;
+    return libusb_claim_interface(handle, zr_usb::kInterface);
+}
+
+void ReleasePrinterInterface(libusb_device_handle* handle)
+{
+    libusb_release_interface(handle, zr_usb::kInterface);
+}
+
+bool ReadProductString(libusb_device* device, libusb_device_handle* handle, char* out, int size)
+{
+    if (out == nullptr || size < 2)
+        return false;
+    memset(out, 0, static_cast<size_t>(size));
+    libusb_device_descriptor descriptor;
+    if (libusb_get_device_descriptor(device, &descriptor) != 0 || descriptor.iProduct == 0)
+        return false;
+    return libusb_get_string_descriptor_ascii(handle, descriptor.iProduct, reinterpret_cast<unsigned char*>(out),
+               size - 1) >= 1;
+}
+
+std::vector<libusb_device*> ZrDevices(libusb_context* context)
+{
+    std::vector<libusb_device*> found;
+    libusb_device** list = nullptr;
+    const ssize_t count = libusb_get_device_list(context, &list);
+    for (ssize_t i = 0; i < count; ++i) {
+        libusb_device_descriptor d;
+        if (libusb_get_device_descriptor(list[i], &d) == 0 && d.idVendor == kZrVendorId && d.idProduct == kZrProductId)
+            found.push_back(libusb_ref_device(list[i]));
+    }
+    if (list != nullptr)
+        libusb_free_device_list(list, 1);
+    return found;
+}
+
+void UnrefAll(std::vector<libusb_device*>& devices)
+{
+    for (libusb_device* d : devices)
+        libusb_unref_device(d);
+    devices.clear();
 }

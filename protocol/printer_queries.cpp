@@ -2,7 +2,7 @@
 
 #include "device_cmd.h"
 #include "device_recv.h"
-#include "serial_number.h"
+#include "shared_files.h"
 #include "usb_transport.h"
 
 #include <algorithm>
