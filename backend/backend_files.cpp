@@ -16,7 +16,7 @@ constexpr const char* kTmpDir = "/tmp";
 
 }  // namespace
 
-std::string JobFilePath(const char* jobId)
+std::string zr_backend::JobFilePath(const char* jobId)
 {
     const size_t length = jobId == nullptr ? 0 : strlen(jobId);
     if (length == 0 || length > 20 || strspn(jobId, "0123456789") != length)

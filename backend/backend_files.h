@@ -11,7 +11,11 @@
 #include <string>
 
 // "/tmp/Print_<job>.log"; empty unless the job id is 1-20 decimal digits.
+// (In the backend's namespace: the filter, linked beside it in the Printer
+// Application, has its own reader's version of the name.)
+namespace zr_backend {
 std::string JobFilePath(const char* jobId);
+}
 // "/tmp/Pause_" + device URI with each '/' turned into '_'; empty for a
 // serial number that may not name a file.
 std::string PauseFilePath(const char* serial);

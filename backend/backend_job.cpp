@@ -217,7 +217,7 @@ int RunJob(const JobRequest& job, FILE* log)
         fprintf(log, "ERROR: Not a ZR device URI: %s\n", Quotable(job.deviceUri).c_str());
         return CUPS_BACKEND_STOP;
     }
-    const std::string jobPath = JobFilePath(job.jobId.c_str());
+    const std::string jobPath = zr_backend::JobFilePath(job.jobId.c_str());
     if (jobPath.empty()) {
         fprintf(log, "ERROR: Unusable job id\n");
         return CUPS_BACKEND_FAILED;
