@@ -80,6 +80,10 @@ bool ZrPrintPdf(pappl_job_t* job, pappl_device_t* device, void*)
     }
     const int longest = std::min<int>(kMaxRenderSide,
         static_cast<int>(std::max(options->header.cupsWidth, options->header.cupsHeight)));
+    if (!ZrStartDocument(job, options, device)) {
+        papplJobDeletePrintOptions(options);
+        return false;
+    }
     bool ok = true;
     int pages = 0;
     std::vector<unsigned char> pixels;
@@ -94,8 +98,7 @@ bool ZrPrintPdf(pappl_job_t* job, pappl_device_t* device, void*)
         ok = pageOptions != nullptr && papplJobFilterImage(job, device, pageOptions, pixels.data(), width, height, 3, 0, true);
         papplJobDeletePrintOptions(pageOptions);
     }
-    if (ZrJobStarted(job))
-        ok = ZrEndJob(job, options, device) && ok;
+    ok = ZrEndDocument(job, options, device) && ok;
     papplJobDeletePrintOptions(options);
     if (pages == 0) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "pdftoppm could not render the document");

@@ -59,15 +59,14 @@ bool ZrDriverCallback(pappl_system_t*, const char* driverName, const char*, cons
     d->sides_supported = PAPPL_SIDES_ONE_SIDED;
     d->sides_default = PAPPL_SIDES_ONE_SIDED;
 
-    // print-quality draft, normal and high pick the first, middle and last.
-    const int resolutions[][2] = {{300, 300}, {300, 600}, {600, 600}};
-    d->num_resolution = 3;
-    for (int i = 0; i < 3; ++i) {
-        d->x_resolution[i] = resolutions[i][0];
-        d->y_resolution[i] = resolutions[i][1];
-    }
-    d->x_default = 300;
-    d->y_default = 600;
+    // Square pixels only: PAPPL's image code fills the page in pixels, so a
+    // 300 x 600 dpi page would get its pictures squeezed. 600 x 600 dpi
+    // prints in the printer's 300 x 600 dpi mode (the photo buffer halves the
+    // width); print-quality draft is 300 dpi, normal and high 600 dpi.
+    d->num_resolution = 2;
+    d->x_resolution[0] = d->y_resolution[0] = 300;
+    d->x_resolution[1] = d->y_resolution[1] = 600;
+    d->x_default = d->y_default = 600;
 
     // Every size prints to the paper's edges.
     d->borderless = true;
@@ -101,6 +100,13 @@ bool ZrDriverCallback(pappl_system_t*, const char* driverName, const char*, cons
             ippAddInteger(extra, IPP_TAG_PRINTER, IPP_TAG_INTEGER, byDefault.c_str(), atoi(o.defaultValue));
         }
     }
+    // Stated for IPP Everywhere clients: colours are the photo pipeline's own
+    // (auto), one-sided sheets need no back-side handling, and no attribute
+    // is preferred over another.
+    ippAddString(extra, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-supported", nullptr, "auto");
+    ippAddString(extra, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-default", nullptr, "auto");
+    ippAddString(extra, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "pwg-raster-document-sheet-back", nullptr, "normal");
+    ippAddBoolean(extra, IPP_TAG_PRINTER, "preferred-attributes-supported", 0);
     *attrs = extra;
     return true;
 }

@@ -93,6 +93,9 @@ struct ZrJob {
     int optionCount = 0;
     cups_option_t* options = nullptr;
     bool configured = false;
+    // Held open by a document of several pages that PAPPL's image code
+    // prints one by one, each as a raster job of its own.
+    bool document = false;
     bool twoUp = false;
     PageChoice choice;
     int layoutNum = 1;
@@ -223,6 +226,8 @@ bool Finish(ZrJob* z, bool ok)
 
 bool ZrStartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device)
 {
+    if (ZrJob* open = JobOf(job); open != nullptr && open->document)
+        return !open->Failed();
     pappl_printer_t* printer = papplJobGetPrinter(job);
     if (!IsOurDevice(printer)) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "This driver prints only to korvane-zr:// devices");
@@ -341,6 +346,8 @@ bool ZrEndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned)
 
 bool ZrEndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*)
 {
+    if (ZrJob* open = JobOf(job); open != nullptr && open->document)
+        return !open->Failed() && !open->cancelled;
     std::unique_ptr<ZrJob> z(JobOf(job));
     papplJobSetData(job, nullptr);
     if (z == nullptr)
@@ -362,9 +369,19 @@ bool ZrEndJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*)
     return true;
 }
 
-bool ZrJobStarted(pappl_job_t* job)
+bool ZrStartDocument(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device)
 {
-    return JobOf(job) != nullptr;
+    if (!ZrStartJob(job, options, device))
+        return false;
+    JobOf(job)->document = true;
+    return true;
+}
+
+bool ZrEndDocument(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device)
+{
+    if (ZrJob* open = JobOf(job))
+        open->document = false;
+    return ZrEndJob(job, options, device);
 }
 
 bool ZrPrintStream(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device)

@@ -20,8 +20,11 @@ bool ZrEndJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* dev
 constexpr const char* kZrStreamFormat = "application/vnd.korvane-zr";
 bool ZrPrintStream(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device);
 
-// Whether ZrStartJob has begun the job and ZrEndJob not yet ended it.
-bool ZrJobStarted(pappl_job_t* job);
+// A document whose pages reach the callbacks as raster jobs of their own
+// (PAPPL's image code starts and ends a job per picture) is printed as one
+// job between these two: the pages share sheets and one confirmation.
+bool ZrStartDocument(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device);
+bool ZrEndDocument(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device);
 
 // Reads status and media while no job prints: printer-state-reasons,
 // supplies and media-ready.
