@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
@@ -252,8 +253,10 @@ bool ZrStartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* d
 
     ZrJob* raw = z.get();
     raw->canceller = std::thread([raw] {
+        // A job cancelled, or the server shutting down, ends every wait.
+        pappl_system_t* system = papplPrinterGetSystem(raw->printer);
         while (!raw->ended) {
-            if (papplJobIsCanceled(raw->job))
+            if (papplJobIsCanceled(raw->job) || papplSystemIsShutdown(system))
                 raw->cancelled = 1;
             std::this_thread::sleep_for(std::chrono::milliseconds(kCancelPollMillis));
         }
@@ -317,7 +320,7 @@ bool ZrWriteLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigne
     return true;
 }
 
-bool ZrEndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned)
+bool ZrEndPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned)
 {
     ZrJob* z = JobOf(job);
     if (z == nullptr || z->page == nullptr)
@@ -334,13 +337,21 @@ bool ZrEndPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned)
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Not enough memory to process the page");
         return false;
     }
-    z->entry->SetImageData(z->slot, picture);
+    // PAPPL repeats pictures for copies itself; raster pages come once and
+    // their copies are made here, each page's copies in a row as the filter
+    // makes them.
+    const char* format = papplJobGetFormat(job);
+    const bool raster = format != nullptr && (!strcmp(format, "image/pwg-raster") || !strcmp(format, "image/urf"));
+    const int copies = raster ? std::max(1, options->copies) : 1;
+    for (int c = 0; c < copies && !z->Failed() && !z->cancelled; ++c) {
+        z->entry->SetImageData(z->slot, picture);
+        if (++z->slot >= z->layoutNum) {
+            Flush(z, z->slot);
+            z->slot = 0;
+        }
+    }
     IL_FreeBitmap(picture);
     GlobalFree(picture);
-    if (++z->slot >= z->layoutNum) {
-        Flush(z, z->slot);
-        z->slot = 0;
-    }
     return Finish(z, !z->Failed() && !z->cancelled);
 }
 
