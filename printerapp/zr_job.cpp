@@ -17,6 +17,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <set>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -75,6 +78,14 @@ FILE* OpenReport(Report* report)
     return file;
 }
 
+// The jobs being printed. PAPPL 1.3 can start one job twice when a job ends
+// just as the next one's document arrives (two threads then print it); the
+// second start waits here until the first has ended and then gives up, so
+// the printer never gets one job's records twice or interleaved.
+std::mutex gActiveLock;
+std::condition_variable gActiveEnded;
+std::set<pappl_job_t*> gActive;
+
 struct ZrJob {
     pappl_job_t* job = nullptr;
     pappl_printer_t* printer = nullptr;
@@ -117,6 +128,11 @@ struct ZrJob {
 
     ~ZrJob()
     {
+        {
+            std::lock_guard<std::mutex> hold(gActiveLock);
+            gActive.erase(job);
+        }
+        gActiveEnded.notify_all();
         ended = true;
         if (canceller.joinable())
             canceller.join();
@@ -227,15 +243,24 @@ bool Finish(ZrJob* z, bool ok)
 
 bool ZrStartJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device)
 {
-    if (ZrJob* open = JobOf(job); open != nullptr && open->document)
-        return !open->Failed();
+    {
+        std::unique_lock<std::mutex> hold(gActiveLock);
+        if (gActive.count(job) != 0) {
+            if (ZrJob* open = JobOf(job); open != nullptr && open->document)
+                return !open->Failed();
+            papplLogJob(job, PAPPL_LOGLEVEL_WARN, "Job started twice; this start waits and gives way");
+            gActiveEnded.wait(hold, [job] { return gActive.count(job) == 0; });
+            return false;
+        }
+        gActive.insert(job);
+    }
     pappl_printer_t* printer = papplJobGetPrinter(job);
+    auto z = std::make_unique<ZrJob>();
+    z->job = job;
     if (!IsOurDevice(printer)) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "This driver prints only to korvane-zr:// devices");
         return false;
     }
-    auto z = std::make_unique<ZrJob>();
-    z->job = job;
     z->printer = printer;
     z->handle = LinkHandle(static_cast<ZrLink*>(papplDeviceGetData(device)));
     z->report.printer = printer;

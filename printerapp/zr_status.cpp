@@ -76,7 +76,9 @@ void PublishMedia(pappl_printer_t* printer, const zr_backend::MediaLevel& level)
     if (name.empty())
         return;
     pappl_supply_t supply = {};
-    supply.color = PAPPL_SUPPLY_COLOR_MULTIPLE;
+    // Three dye panels; PAPPL draws a multi-colour supply without a colour,
+    // so its level bar would be invisible on the supplies page.
+    supply.color = PAPPL_SUPPLY_COLOR_NO_COLOR;
     strncpy(supply.description, name.c_str(), sizeof supply.description - 1);
     supply.is_consumed = true;
     supply.level = level.Percent();

@@ -6,9 +6,10 @@
 # media levels as IPP attributes, the classic backend kept off the printer
 # while the application prints, and CUPS adding the printer as a driverless
 # IPP Everywhere queue. Run as root inside a private /tmp (see CMakeLists.txt).
-#   printerapp_test.sh APP CONTROLLER INSPECT MKRASTER SAMPLEPHOTO FILTER BACKEND PPD
+#   printerapp_test.sh APP CONTROLLER INSPECT MKRASTER SAMPLEPHOTO FILTER BACKEND PPD OUTPUT
+# The printed sheets stay in OUTPUT (one folder per job) to be looked at.
 set -u
-app=$1 controller=$2 inspect=$3 mkraster=$4 samplephoto=$5 filter=$6 backend=$7 ppd=$8
+app=$1 controller=$2 inspect=$3 mkraster=$4 samplephoto=$5 filter=$6 backend=$7 ppd=$8 output=$9
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../cups/harness/checks.sh
 source "$here/../cups/harness/checks.sh"
@@ -125,8 +126,9 @@ print() {
   ipptool -t -d filetype="$type" -d media="$media" -d finish=glossy -d twoup=off "$@" -f "$file" "$uri" \
     "$here/print-and-wait.test" >"$work/$job.ipp" 2>&1
   order save-job "$work/$job.zr"
-  mkdir -p "$work/$job"
-  "$inspect" --png "$work/$job" "$work/$job.zr" >"$work/$job.txt" 2>&1
+  rm -rf "${output:?}/$job"
+  mkdir -p "$output/$job"
+  "$inspect" --png "$output/$job" "$work/$job.zr" >"$work/$job.txt" 2>&1
 }
 printed() { grep -q "job-state (enum) = completed" "$work/$1.ipp" && grep -q "^ok: .* $2 prints\?$" "$work/$1.txt"; }
 
@@ -196,7 +198,10 @@ order set media=MS310
 # While the application prints, the daemon's pause file is there and the
 # classic backend cannot take the printer; afterwards both are free again.
 order set print-ms=4000
-ipptool -d filetype=image/jpeg -f "$work/photo.jpg" "$uri" /usr/share/cups/ipptool/print-job.test >/dev/null 2>&1
+ready_is() { [[ $(printer_attr media-ready) == "$1" ]]; }
+kzr_check "media-ready follows the loaded set" kzr_wait_for 30 ready_is na_index-4x6-ext_6x8in
+ipptool -d filetype=image/jpeg -d media=na_index-4x6_4x6in -d finish=glossy -d twoup=off -f "$work/photo.jpg" \
+  "$uri" "$here/print-and-wait.test" >/dev/null 2>&1 &
 pause_file="/tmp/Pause_korvane-zvobackend:__KORVANE_ZR?serial=AP1"
 pending() { order state && [[ $answer == *"pending=1"* ]]; }
 kzr_wait_for 60 pending || kzr_fail "the print never started"
@@ -212,6 +217,8 @@ order set print-ms=0
 # CUPS 2.4 adds the printer as a driverless queue and prints a photo to it.
 kzr_cupsd_start "$ppd" "$filter" "$backend" || { kzr_fail "no private cupsd"; kzr_finish; }
 trap stop_all EXIT
+# The stock IPP backend carries the queue's jobs to the application.
+install -o root -g root -m 0755 /usr/lib/cups/backend/ipp "$KZR_CUPSD_DIR/bin/backend/ipp"
 lpadmin -p ZRAPP -E -v "$uri" -m everywhere </dev/null 2>&1 | grep -v -i deprecated >&2
 kzr_check "lpadmin -m everywhere made the queue" bash -c "lpstat -v ZRAPP | grep -q '$uri'"
 order clear
@@ -219,8 +226,10 @@ job=$(kzr_print ZRAPP "$work/photo.jpg" -o media=na_index-4x6_4x6in)
 kzr_check "lp through CUPS: the job completes" kzr_wait_job "$job" 120
 kzr_wait_for 60 idle
 order save-job "$work/cups.zr"
+rm -rf "$output/cups"
+mkdir -p "$output/cups"
 kzr_check "lp through CUPS: the printer got a stream the inspector accepts" \
-  bash -c "'$inspect' '$work/cups.zr' | grep -q '^ok: .* 1 print'"
+  bash -c "'$inspect' --png '$output/cups' '$work/cups.zr' | grep -q '^ok: .* 1 print'"
 
 if ((kzr_failures > 0)); then
   echo "--- application log:"; grep -E '^[EW]' "$work/app.log" | tail -30
