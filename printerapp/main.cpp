@@ -23,22 +23,6 @@ constexpr int kDefaultPort = 8000;
 
 std::string gStateFile;
 
-// Labels of the vendor attributes in the web interface.
-constexpr const char* kEnglishLabels = R"labels("korvane-overcoat-finish" = "Overcoat finish";
-"korvane-overcoat-finish.glossy" = "Glossy";
-"korvane-overcoat-finish.matte" = "Matte";
-"korvane-overcoat-finish.fine-matte" = "Fine matte";
-"korvane-overcoat-finish.luster" = "Luster";
-"korvane-white-border" = "White border";
-"korvane-two-up" = "Two pictures on one sheet";
-"korvane-sharpness" = "Sharpness (-2 to 8)";
-"korvane-color-adjustment" = "Colour adjustment";
-"korvane-gamma" = "Gamma (-100 to 100)";
-"korvane-brightness" = "Brightness (-100 to 100)";
-"korvane-contrast" = "Contrast (-100 to 100)";
-"korvane-chroma" = "Chroma (-100 to 100)";
-)labels";
-
 std::string Option(const char* name, int count, cups_option_t* options, const std::string& fallback)
 {
     const char* value = cupsGetOption(name, count, options);
@@ -88,7 +72,6 @@ pappl_system_t* MakeSystem(int count, cups_option_t* options, void*)
     papplSystemSetPrinterDrivers(system, kZrDriverCount, kZrDrivers, ZrAutoAdd, nullptr, ZrDriverCallback, nullptr);
     papplSystemAddMIMEFilter(system, "application/pdf", "image/pwg-raster", ZrPrintPdf, nullptr);
     papplSystemSetFooterHTML(system, "Korvane ZR Printer Application");
-    papplSystemAddStringsData(system, "/en.strings", "en", kEnglishLabels);
     pappl_version_t version = {};
     strncpy(version.name, "Korvane ZR Printer Application", sizeof version.name - 1);
     strncpy(version.sversion, kVersion, sizeof version.sversion - 1);

@@ -40,7 +40,7 @@ name=zr-app-test-$$
 ln -s "$app" "$work/$name"
 run_app() { env "${bus_env[@]}" "$work/$name" "$@"; }
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-run_app server -o server-port="$port" -o listen-hostname=localhost -o spool-directory="$work/spool" \
+env "${bus_env[@]}" "$work/$name" server -o server-port="$port" -o listen-hostname=localhost -o spool-directory="$work/spool" \
   -o state-file="$work/state" -o log-file="$work/app.log" -o log-level=info &
 pids+=($!)
 listening() { (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; }
