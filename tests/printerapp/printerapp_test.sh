@@ -26,6 +26,8 @@ stop_all() {
   for p in "${pids[@]}"; do kill -TERM "$p" 2>/dev/null; done
   for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
   kzr_cupsd_stop
+  # PAPPL leaves its control socket behind.
+  [[ -n ${name:-} ]] && rm -f "/run/$name.sock"
 }
 trap stop_all EXIT
 trap 'exit 143' TERM INT
