@@ -4,8 +4,6 @@ namespace zr_backend {
 
 namespace {
 
-constexpr int kLowPercent = 10;
-
 const char kRestart[] = "Restart the printer and computer. If the printer does not recover after the restart, "
                         "contact the service center.";
 const char kNewMedia[] = "Load new media. (Replace the paper and ribbon as a set.)";
@@ -141,15 +139,21 @@ int MediaLevel::Percent() const
     return static_cast<int>(percent > 100 ? 100 : percent);
 }
 
+std::string MarkerName(int mediaCode)
+{
+    const Media* media = FindMedia(mediaCode);
+    return media != nullptr ? std::string(media->name) + " ribbon and paper" : std::string();
+}
+
 std::vector<std::string> MarkerLines(const MediaLevel& level)
 {
-    const Media* media = FindMedia(level.code);
-    if (media == nullptr)
+    const std::string name = MarkerName(level.code);
+    if (name.empty())
         return {};
     // One marker: the dye ribbon with its paper, yellow, magenta and cyan panels.
     std::vector<std::string> lines = {
         "ATTR: marker-colors=#FFFF00#FF00FF#00FFFF",
-        std::string("ATTR: marker-names='\"") + media->name + " ribbon and paper\"'",
+        "ATTR: marker-names='\"" + name + "\"'",
         "ATTR: marker-types=ink-ribbon",
         "ATTR: marker-low-levels=" + std::to_string(kLowPercent),
         "ATTR: marker-high-levels=100",

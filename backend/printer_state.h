@@ -42,6 +42,13 @@ struct MediaLevel {
     int Percent() const;
 };
 
+// Below this share of a full set left, the media is reported as low.
+constexpr int kLowPercent = 10;
+
+// The marker's name for a media set ("6x8 ribbon and paper"); empty for a
+// code that names no set.
+std::string MarkerName(int mediaCode);
+
 // The ATTR: lines that publish the media set as a CUPS marker (empty when
 // the printer named no media).
 std::vector<std::string> MarkerLines(const MediaLevel& level);

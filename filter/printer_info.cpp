@@ -1,6 +1,6 @@
 #include "printer_info.h"
 
-#include "filter_job.h"
+#include "print_steps.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -17,6 +17,7 @@
 
 #include "device_entry_zr.h"
 #include "filter_job.h"
+#include "print_steps.h"
 #include "raster_page.h"
 
 namespace {

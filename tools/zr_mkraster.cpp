@@ -5,7 +5,10 @@
 //   zr_mkraster -o FILE [--width W --height H | --inches WxL] [--dpi X[xY]]
 //               [--pages N] [--copies N] [--pattern gradient|random|solid|checker|corners]
 //               [--seed S] [--color RRGGBB] [--bad bits|bpl|huge|big|colorspace|order|zero]
-//               [--bad-page N] [--short ROWS]
+//               [--bad-page N] [--short ROWS] [--pwg] [--gray]
+// --pwg writes PWG raster (sRGB, as IPP Everywhere clients send it) instead
+// of CUPS raster; the filter reads both. --gray makes the pages 8-bit grey
+// (sGray in PWG raster).
 #include <cups/raster.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -31,6 +34,8 @@ struct Settings {
     unsigned seed = 1;
     unsigned color = 0xC86432;
     std::string bad;
+    bool pwg = false;      // PWG raster (image/pwg-raster) instead of CUPS raster
+    bool gray = false;     // one 8-bit grey channel
     long shortRows = -1;   // write only this many rows of each page
     unsigned badPage = 0;  // with --bad: only this page (1-based) is bad; 0 every page
 };
@@ -42,7 +47,7 @@ struct Settings {
             "usage: zr_mkraster -o FILE [--width W --height H | --inches WxL] [--dpi X[xY]]\n"
             "       [--pages N] [--copies N] [--pattern gradient|random|solid|checker|corners]\n"
             "       [--seed S] [--color RRGGBB] [--bad bits|bpl|huge|big|colorspace|order|zero]\n"
-            "       [--bad-page N] [--short ROWS]\n");
+            "       [--bad-page N] [--short ROWS] [--pwg] [--gray]\n");
     exit(2);
 }
 
@@ -95,6 +100,10 @@ Settings Parse(int argc, char** argv)
             s.bad = next();
         else if (a == "--bad-page")
             s.badPage = Number(next(), "bad --bad-page");
+        else if (a == "--pwg")
+            s.pwg = true;
+        else if (a == "--gray")
+            s.gray = true;
         else if (a == "--short")
             s.shortRows = Number(next(), "bad --short");
         else
@@ -170,8 +179,18 @@ void FillHeader(const Settings& s, bool bad, cups_page_header2_t& h)
     h.cupsBitsPerPixel = 24;
     h.cupsBytesPerLine = s.width * 3;
     h.cupsColorOrder = CUPS_ORDER_CHUNKED;
-    h.cupsColorSpace = CUPS_CSPACE_RGB;
+    h.cupsColorSpace = s.pwg ? CUPS_CSPACE_SRGB : CUPS_CSPACE_RGB;
     h.cupsNumColors = 3;
+    if (s.gray) {
+        h.cupsBitsPerPixel = 8;
+        h.cupsBytesPerLine = s.width;
+        h.cupsColorSpace = s.pwg ? CUPS_CSPACE_SW : CUPS_CSPACE_W;
+        h.cupsNumColors = 1;
+    }
+    if (s.pwg) {
+        strcpy(h.MediaClass, "PwgRaster");
+        h.cupsInteger[CUPS_RASTER_PWG_TotalPageCount] = s.pages;
+    }
     if (!bad) {
     } else if (s.bad == "bits") {
         h.cupsBitsPerColor = 16;
@@ -208,7 +227,7 @@ int main(int argc, char** argv)
         perror(s.output.c_str());
         return 1;
     }
-    cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_WRITE);
+    cups_raster_t* raster = cupsRasterOpen(fd, s.pwg ? CUPS_RASTER_WRITE_PWG : CUPS_RASTER_WRITE);
     if (raster == nullptr) {
         fprintf(stderr, "zr_mkraster: cannot start the raster stream\n");
         return 1;
@@ -232,6 +251,9 @@ int main(int argc, char** argv)
         const unsigned rows = s.shortRows >= 0 ? std::min<unsigned>(s.height, static_cast<unsigned>(s.shortRows)) : s.height;
         for (unsigned y = 0; y < rows; ++y) {
             FillLine(s, page, y, random, line.data());
+            if (s.gray)
+                for (unsigned x = 0; x < s.width; ++x)
+                    line[x] = static_cast<unsigned char>((line[3 * x] + line[3 * x + 1] + line[3 * x + 2]) / 3);
             if (cupsRasterWritePixels(raster, line.data(), header.cupsBytesPerLine) != header.cupsBytesPerLine) {
                 fprintf(stderr, "zr_mkraster: write failed\n");
                 status = 1;

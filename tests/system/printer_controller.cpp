@@ -10,6 +10,7 @@
 //   state                             "status=S remain=R counter=C pending=P starts=N"
 //   counter                           the counter the printer would report
 //   save-job PATH                     the print job bytes it received
+//   clear                             forget the records received so far
 //   daemon-queries-in-job             queries only the daemon asks (firmware,
 //                                     counter, serial) that arrived between
 //                                     the job's first and last record
@@ -99,6 +100,8 @@ int main()
             std::string path;
             words >> path;
             std::ofstream(path, std::ios::binary) << bus.Model(id)->JobBytes();
+        } else if (verb == "clear" && id > 0) {
+            bus.Model(id)->ClearLogs();
         } else if (verb == "daemon-queries-in-job" && id > 0) {
             answer = std::to_string(DaemonQueriesInJob(bus.Model(id)->Records()));
         } else if (verb == "unplug" && id > 0) {
