@@ -5,10 +5,11 @@
 //   zr_mkraster -o FILE [--width W --height H | --inches WxL] [--dpi X[xY]]
 //               [--pages N] [--copies N] [--pattern gradient|random|solid|checker|corners]
 //               [--seed S] [--color RRGGBB] [--bad bits|bpl|huge|big|colorspace|order|zero]
-//               [--bad-page N] [--short ROWS] [--pwg] [--gray]
+//               [--bad-page N] [--short ROWS] [--pwg | --urf] [--gray]
 // --pwg writes PWG raster (sRGB, as IPP Everywhere clients send it) instead
-// of CUPS raster; the filter reads both. --gray makes the pages 8-bit grey
-// (sGray in PWG raster).
+// of CUPS raster; the filter reads both. --urf writes Apple raster
+// (image/urf, sRGB), which AirPrint clients send to the Printer Application.
+// --gray makes the pages 8-bit grey (sGray in PWG and Apple raster).
 #include <cups/raster.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -35,6 +36,7 @@ struct Settings {
     unsigned color = 0xC86432;
     std::string bad;
     bool pwg = false;      // PWG raster (image/pwg-raster) instead of CUPS raster
+    bool urf = false;      // Apple raster (image/urf)
     bool gray = false;     // one 8-bit grey channel
     long shortRows = -1;   // write only this many rows of each page
     unsigned badPage = 0;  // with --bad: only this page (1-based) is bad; 0 every page
@@ -47,7 +49,7 @@ struct Settings {
             "usage: zr_mkraster -o FILE [--width W --height H | --inches WxL] [--dpi X[xY]]\n"
             "       [--pages N] [--copies N] [--pattern gradient|random|solid|checker|corners]\n"
             "       [--seed S] [--color RRGGBB] [--bad bits|bpl|huge|big|colorspace|order|zero]\n"
-            "       [--bad-page N] [--short ROWS] [--pwg] [--gray]\n");
+            "       [--bad-page N] [--short ROWS] [--pwg | --urf] [--gray]\n");
     exit(2);
 }
 
@@ -102,6 +104,8 @@ Settings Parse(int argc, char** argv)
             s.badPage = Number(next(), "bad --bad-page");
         else if (a == "--pwg")
             s.pwg = true;
+        else if (a == "--urf")
+            s.pwg = s.urf = true;
         else if (a == "--gray")
             s.gray = true;
         else if (a == "--short")
@@ -227,7 +231,7 @@ int main(int argc, char** argv)
         perror(s.output.c_str());
         return 1;
     }
-    cups_raster_t* raster = cupsRasterOpen(fd, s.pwg ? CUPS_RASTER_WRITE_PWG : CUPS_RASTER_WRITE);
+    cups_raster_t* raster = cupsRasterOpen(fd, s.urf ? CUPS_RASTER_WRITE_APPLE : s.pwg ? CUPS_RASTER_WRITE_PWG : CUPS_RASTER_WRITE);
     if (raster == nullptr) {
         fprintf(stderr, "zr_mkraster: cannot start the raster stream\n");
         return 1;

@@ -158,6 +158,11 @@ kzr_check "PWG raster: one print the inspector accepts" printed pwg 1
 PPD=$ppd DEVICE_URI=file:/dev/null "$filter" 7 root page 1 \
   "PageSize=153x102mm Resolution=300dpi ZvoOvercoatFinish=Matte" "$work/page.pwg" >"$work/filter.zr"
 kzr_check "a PWG page through the application and the filter: identical records" cmp "$work/pwg.zr" "$work/filter.zr"
+# The same page as Apple raster, as AirPrint clients send it.
+"$mkraster" -o "$work/page.urf" --urf --width 1844 --height 1240 --pattern gradient >/dev/null
+print "$work/page.urf" image/urf na_index-4x6_4x6in urf -d finish=matte
+kzr_check "Apple raster: one print the inspector accepts" printed urf 1
+kzr_check "an Apple raster page: the same records as the PWG page" cmp "$work/urf.zr" "$work/pwg.zr"
 # Two pages, two up on the loaded 6x8 set, through both.
 "$mkraster" -o "$work/two.pwg" --pwg --width 1240 --height 1844 --pages 2 --pattern corners >/dev/null
 print "$work/two.pwg" image/pwg-raster na_index-4x6_4x6in twoup -d twoup=on
