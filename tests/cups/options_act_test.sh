@@ -7,11 +7,7 @@
 # that leaves the stream byte for byte as the default fails the test.
 # Usage: options_act_test.sh PPD FILTER BACKEND MKRASTER INSPECT PROBE
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/harness/private_tmp.sh"
-kzr_private_tmp "$0" "$@"
-source "$here/harness/checks.sh"
-source "$here/harness/cupsd.sh"
+source "$(dirname "$0")/harness/scheduler_test.sh" "$0" "$@"
 
 ppd=$1 mkraster=$4
 kzr_cupsd_start "$1" "$2" "$3" || exit 1

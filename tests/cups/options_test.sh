@@ -5,14 +5,7 @@
 # pause file is held while a job prints and gone afterwards.
 # Usage: options_test.sh PPD FILTER BACKEND MKRASTER INSPECT PROBE
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/harness/private_tmp.sh"
-kzr_private_tmp "$0" "$@"
-source "$here/harness/checks.sh"
-source "$here/harness/cupsd.sh"
-source "$here/harness/inputs.sh"
-source "$here/harness/media.sh"
-source "$here/harness/expect.sh"
+source "$(dirname "$0")/harness/scheduler_test.sh" "$0" "$@"
 
 mkraster=$4 inspect=$5 probe=$6
 kzr_cupsd_start "$1" "$2" "$3" || exit 1

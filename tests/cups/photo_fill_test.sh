@@ -7,14 +7,7 @@
 # borders leave a margin all round.
 # Usage: photo_fill_test.sh PPD FILTER BACKEND MKRASTER INSPECT PROBE
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/harness/private_tmp.sh"
-kzr_private_tmp "$0" "$@"
-source "$here/harness/checks.sh"
-source "$here/harness/cupsd.sh"
-source "$here/harness/inputs.sh"
-source "$here/harness/media.sh"
-source "$here/harness/expect.sh"
+source "$(dirname "$0")/harness/scheduler_test.sh" "$0" "$@"
 
 inspect=$5 probe=$6
 kzr_cupsd_start "$1" "$2" "$3" || exit 1

@@ -6,13 +6,7 @@
 # stands in for the filter and reports the page geometry it receives.
 # Usage: ppd_geometry_test.sh PPD PROBE BACKEND
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/harness/private_tmp.sh"
-kzr_private_tmp "$0" "$@"
-source "$here/harness/checks.sh"
-source "$here/harness/cupsd.sh"
-source "$here/harness/inputs.sh"
-source "$here/harness/media.sh"
+source "$(dirname "$0")/harness/scheduler_test.sh" "$0" "$@"
 
 kzr_cupsd_start "$1" "$2" "$3" || exit 1
 kzr_check "queue added with the daemon's command line" kzr_add_queue A1234

@@ -8,14 +8,7 @@
 # its media (one shared sheet) and once without (a sheet each).
 # Usage: print_test.sh RESOLUTION PPD FILTER BACKEND MKRASTER INSPECT PROBE
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/harness/private_tmp.sh"
-kzr_private_tmp "$0" "$@"
-source "$here/harness/checks.sh"
-source "$here/harness/cupsd.sh"
-source "$here/harness/inputs.sh"
-source "$here/harness/media.sh"
-source "$here/harness/expect.sh"
+source "$(dirname "$0")/harness/scheduler_test.sh" "$0" "$@"
 
 res=$1 mkraster=$5 inspect=$6 probe=$7
 declare -A xs=([300dpi]=1 [300x600dpi]=1 [600x600dpi]=2) ys=([300dpi]=1 [300x600dpi]=2 [600x600dpi]=2)
