@@ -27,21 +27,5 @@ declare -A KZR_NOMINAL_PT=(
   [153x102mmx2]="432 288" [102x153mmx2]="288 432" [153x153mm]="432 432" [153x204mm]="432 576"
 )
 
-# kzr_page_px NAME -> "W H": the raster page size at 300 dpi (portrait
-# names swap the picture's sides).
-kzr_page_px() {
-  local row
-  for row in "${KZR_MEDIA[@]}"; do
-    read -r n w l p _ <<<"$row"
-    [[ $n == "$1" ]] || continue
-    if ((p)); then echo "$l $w"; else echo "$w $l"; fi
-    return 0
-  done
-  return 1
-}
-
-# kzr_px_to_pt PIXELS -> the exact size in points at 300 dpi
-kzr_px_to_pt() { printf '%d.%02d' $(($1 * 24 / 100)) $(($1 * 24 % 100)); }
-
 # kzr_ppd_sizes PPD -> the page-size keywords the PPD offers, one a line.
 kzr_ppd_sizes() { sed -n 's/^\*PageSize \([^/:]*\)[/:].*/\1/p' "$1"; }
