@@ -219,39 +219,6 @@ void ExpectSame(const MediaInfo& row, int w, int h, const Options& o, unsigned s
 const int kSharpnessSteps[] = {-1000, -950, -900, -800, -500, -200, -100, -50, -1, 0, 1,
                                50,    100,  650,  700,  750,  800,  850,  900, 950, 1000};
 
-TEST(PipelineIdentity, EverySheetAtFullSizeBothResolutions)
-{
-    unsigned seed = 1;
-    for (int n = 0; n < SheetCount(); ++n) {
-        const MediaInfo& row = kSheets[n];
-        Options o;
-        o.sharpness = 400;
-        o.saturation = 300;
-        o.gamma[1] = 140;
-        o.brightness[0] = 50;
-        o.contrast[2] = -200;
-        const bool portrait = row.mediaCode % 2 == 1;
-        o.rotate = portrait;
-        const int w = portrait ? row.pictureLengthPx : row.pictureWidthPx;
-        const int h = portrait ? row.pictureWidthPx : row.pictureLengthPx;
-        ExpectSame(row, w, h, o, seed++);
-    }
-    // 600 x 600 dpi halved across; 300 x 600 dpi turned and stretched.
-    Options o;
-    o.resolution = 600;
-    o.mode = 2;
-    o.sharpness = -300;
-    o.saturation = -600;
-    ExpectSame(kSheets[2], 3688, 2480, o, seed++);
-    o.rotate = true;
-    ExpectSame(kSheets[5], 4872, 3688, o, seed++);
-    o.mode = 1;
-    ExpectSame(kSheets[2], 1240, 1844, o, seed++);
-    o.rotate = false;
-    o.border = false;
-    ExpectSame(kSheets[0], 1548, 2176, o, seed++);
-}
-
 TEST(PipelineIdentity, VariedSmallPagesAndOptions)
 {
     std::mt19937 random(99);
