@@ -1,11 +1,11 @@
 #include "filter_run.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
-#include <sched.h>
 #include <signal.h>
 #include <sys/syscall.h>
 #include <sys/mman.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,9 +13,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <stdexcept>
 
@@ -58,21 +58,6 @@ std::vector<unsigned char> ReadFd(int fd)
     _exit(127);
 }
 
-// A checkout or build tree that lies under /tmp would vanish under the
-// private tmpfs: bind its top folder back in from the /tmp that was there.
-void CarryBack(int oldTmp, const std::string& path)
-{
-    if (path.compare(0, 5, "/tmp/") != 0)
-        return;
-    const std::string top = path.substr(5, path.find('/', 5) - 5);
-    const std::string target = "/tmp/" + top;
-    if (top.empty() || access(target.c_str(), F_OK) == 0)
-        return;
-    const std::string source = "/proc/self/fd/" + std::to_string(oldTmp) + "/" + top;
-    if (mkdir(target.c_str(), 0755) != 0 || mount(source.c_str(), target.c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0)
-        ChildFail("carry back");
-}
-
 }  // namespace
 
 FilterProcess::FilterProcess(const FilterCall& call)
@@ -86,20 +71,9 @@ FilterProcess::FilterProcess(const FilterCall& call)
         throw std::runtime_error("fork failed");
     if (pid != 0)
         return;
-    // Child: private /tmp holding only the job file, then the filter.
-    if (unshare(CLONE_NEWNS) != 0)
-        ChildFail("unshare");
-    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        ChildFail("mount private");
-    const int oldTmp = open("/tmp", O_PATH | O_DIRECTORY);
-    if (mount("tmpfs", "/tmp", "tmpfs", 0, "size=16m,mode=1777") != 0)
-        ChildFail("mount tmpfs");
-    CarryBack(oldTmp, KZR_TEST_WORK_DIR);
-    CarryBack(oldTmp, KZR_FILTER_BIN);
-    for (const std::string& a : call.args)
-        CarryBack(oldTmp, a);
+    // Child: the job file the backend would have written, then the filter.
     if (call.jobFile && !call.args.empty()) {
-        FILE* f = fopen(("/tmp/Print_" + call.args[0] + ".log").c_str(), "w");
+        FILE* f = fopen(JobFilePath(call.args[0].c_str()).c_str(), "w");
         if (f == nullptr)
             ChildFail("job file");
         fputs(call.jobFile->c_str(), f);
@@ -174,30 +148,17 @@ FilterResult FilterProcess::Wait()
     return result;
 }
 
-bool CanRunFilter()
-{
-    static const bool can = [] {
-        if (geteuid() != 0)
-            return false;
-        pid_t pid = fork();
-        if (pid == 0)
-            _exit(unshare(CLONE_NEWNS) == 0 && mount("tmpfs", "/tmp", "tmpfs", 0, "size=1m") == 0 ? 0 : 1);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    }();
-    return can;
-}
-
 FilterResult RunFilter(const FilterCall& call)
 {
     FilterProcess process(call);
     return process.Wait();
 }
 
-std::vector<std::string> JobArgs(const std::string& jobId, const std::string& options, const std::string& file)
+std::vector<std::string> JobArgs(const std::string& options, const std::string& file)
 {
-    std::vector<std::string> args = {jobId, "tester", "photo", "1", options};
+    // A job id of its own, so filters running side by side read their own job file.
+    static int lastJob = 40;
+    std::vector<std::string> args = {std::to_string(++lastJob), "tester", "photo", "1", options};
     if (!file.empty())
         args.push_back(file);
     return args;
@@ -254,4 +215,25 @@ int RunInspector(const std::vector<unsigned char>& stream, std::string* output, 
 unsigned char PlaneAt(const PlaneInfo& plane, int row, int x)
 {
     return plane.rows[static_cast<size_t>(plane.height - 1 - row) * plane.rowBytes + static_cast<size_t>(x)];
+}
+
+// Every test of this program runs in a private /tmp (tests/private_tmp.sh),
+// where the filters' job files meet neither the machine's nor another test's.
+int main(int argc, char** argv)
+{
+    bool listing = false;
+    for (int i = 1; i < argc; ++i)
+        listing = listing || strcmp(argv[i], "--gtest_list_tests") == 0;
+    if (!listing && getenv("KZR_PRIVATE_TMP") == nullptr) {
+        setenv("KZR_PRIVATE_TMP", "1", 1);
+        std::vector<char*> args = {const_cast<char*>("sh"), const_cast<char*>(KZR_PRIVATE_TMP_SH),
+                                   realpath("/proc/self/exe", nullptr)};
+        args.insert(args.end(), argv + 1, argv + argc);
+        args.push_back(nullptr);
+        execv("/bin/sh", args.data());
+        perror("private /tmp");
+        return 1;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }

@@ -1,6 +1,6 @@
 // Runs the real filter process the way CUPS does, with the print backend's job
-// file already in place. The job file folder is /tmp, so every run gets a
-// private /tmp (a new mount namespace with a tmpfs on it), which needs root.
+// file already in place. The job file folder is /tmp, so the test program runs
+// in a private /tmp (a new mount namespace with a tmpfs on it), which needs root.
 #pragma once
 
 #include <sys/types.h>
@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "shared_files.h"
 #include "stream_check.h"
 
 struct FilterCall {
     std::vector<std::string> args;          // argv[1..]; argv[0] is the queue name
     std::string ppd;                        // value of PPD, unset when empty
-    std::optional<std::string> jobFile;     // content of /tmp/Print_<args[0]>.log
+    std::optional<std::string> jobFile;     // content of the job file of job args[0]
     int stdinFd = -1;                       // raster on standard input when >= 0
     long addressSpaceMb = 0;                // limit on the filter's memory, 0 none
     std::string deviceUri;                  // value of DEVICE_URI, unset when empty
@@ -45,11 +46,9 @@ private:
     int outFd = -1, errFd = -1;
 };
 
-bool CanRunFilter();                        // root, able to make a private /tmp
 FilterResult RunFilter(const FilterCall& call);
-// The standard six arguments for job `jobId` with `options`, plus a file.
-std::vector<std::string> JobArgs(const std::string& jobId, const std::string& options,
-                                 const std::string& file = std::string());
+// The standard arguments of a new job with `options`, plus a file.
+std::vector<std::string> JobArgs(const std::string& options, const std::string& file = std::string());
 
 // Makes (once per distinct argument list) a raster file with zr_mkraster and
 // answers its path.
