@@ -150,18 +150,6 @@ TEST_F(FilterStream, StandardPaperNamesFindTheirSize)
     }
 }
 
-TEST_F(FilterStream, PaperThePrinterDoesNotHaveFailsTheJobBeforeAnyByte)
-{
-    const std::string raster = Raster("--width 90 --height 60");
-    for (const char* options : {"PageSize=A4", "media=iso_a4_210x297mm", "media=na_letter_8.5x11in"}) {
-        SCOPED_TRACE(options);
-        const FilterResult run = RunFilter(Job(options, raster));
-        EXPECT_EQ(run.status, 1);
-        EXPECT_TRUE(run.out.empty());
-        EXPECT_NE(run.err.find("ERROR: This printer has no paper of size"), std::string::npos) << run.err;
-    }
-}
-
 TEST_F(FilterStream, CopiesFillSlotsInPageOrder)
 {
     const std::vector<FilterResult> runs = RunAll({
