@@ -1,22 +1,18 @@
 // The daemon's decisions that need no printer: queue numbering, the counter
 // rules, a departed printer's file and the information file writer with its
 // SELinux labels. Runs in a private /tmp.
-#include "control_files.h"
 #include "info_file.h"
 #include "monitor_thread.h"
 #include "queue_registration.h"
-#include "shared_files.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cstring>
-#include <ctime>
 #include <deque>
 #include <fstream>
 #include <sstream>

@@ -294,7 +294,8 @@ TEST_F(DaemonTest, ControlFilesSteerPolling)
 
     // Later passes do not read it again until asked.
     model->Update([](PrinterState& s) { s.counter = 6000; });
-    std::this_thread::sleep_for(2500ms);
+    const int opens = bus->Opens(a);
+    EXPECT_TRUE(WaitUntil([&] { return bus->Opens(a) >= opens + 2; }, 5));
     EXPECT_EQ(ReadWhole(InfoPath("A1234")), InfoText(v));
     Touch(CountRequestFile("A1234"));
     v.count = "6000";
