@@ -407,10 +407,8 @@ TEST_F(DaemonTest, HostileDevicesTouchNothingAndRunNothing)
     Plug("GONE1", [](PrinterState& s) { s.unplugOnCommand = "INFO MEDIA"; });
     StartDaemon();
 
-    EXPECT_EQ(WaitForQueue("LINKED").empty(), false);
-    EXPECT_EQ(WaitForQueue("LIAR1").empty(), false);
-    EXPECT_EQ(WaitForQueue("STALL1").empty(), false);
-    EXPECT_EQ(WaitForQueue("GONE1").empty(), false);
+    for (const char* serial : {"LINKED", "LIAR1", "STALL1", "GONE1"})
+        EXPECT_FALSE(WaitForQueue(serial).empty()) << serial;
     // Unplugged in the middle of its first access: the offline form remains.
     EXPECT_TRUE(FileBecomes("GONE1", OfflineText(), 6));
 
