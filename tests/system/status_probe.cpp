@@ -41,11 +41,8 @@ void snapshot(const QDialog &dialog, const QString &path)
     QString text;
     text += "printers=" + printers.join(',') + '\n';
     text += "status=" + shown(dialog, "label_Status") + '\n';
-    text += "message=" + shown(dialog, "label_StatusMessage") + '\n';
     text += "media=" + shown(dialog, "label_MediaSize") + '\n';
-    text += "remaining=" + shown(dialog, "label_MediaSizeDetails") + '\n';
     text += "count=" + shown(dialog, "label_TCValue") + '\n';
-    text += "firmware=" + shown(dialog, "label_FWValue") + '\n';
     text += "serial=" + shown(dialog, "label_SerialValue") + '\n';
     file.write(text.toUtf8());
     file.commit();
