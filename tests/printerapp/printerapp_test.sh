@@ -48,14 +48,12 @@ kzr_check_eq "every size of the model, borderless" \
   "$(printer_attr media-supported)"
 kzr_check "media-col-database has no margins" \
   bash -c "! ipptool -tv '$uri' -d attr=media-col-database '$here/../system/printer-attribute.test' | grep -o 'margin=[0-9]*' | grep -v 'margin=0$'"
-kzr_check_eq "media-ready is the loaded 6x8 set" "na_index-4x6-ext_6x8in" "$(printer_attr media-ready)"
 kzr_check_eq "print-scaling fills the sheet by default" "fill" "$(printer_attr print-scaling-default)"
 kzr_check_eq "resolutions" "300dpi,600dpi" "$(printer_attr printer-resolution-supported)"
 kzr_check_eq "finish default" "glossy" "$(printer_attr korvane-overcoat-finish-default)"
 kzr_check_eq "finishes" "glossy,matte,fine-matte,luster" "$(printer_attr korvane-overcoat-finish-supported)"
 kzr_check_eq "sharpness range" "-2-8" "$(printer_attr korvane-sharpness-supported)"
 kzr_check_eq "marker is the media set" "6x8 ribbon and paper" "$(printer_attr marker-names)"
-kzr_check_eq "marker level is 123 of 400" 30 "$(printer_attr marker-levels)"
 
 # CUPS's conformance files. The PWG raster samples that ipp-everywhere.test
 # prints are not packaged; our own stand in at the resolutions and colour
