@@ -49,14 +49,12 @@ QT_QPA_PLATFORM=offscreen "$probe" "$work/shown" "$keep/status_offline.png" 2>"$
 probe_pid=$!
 pids+=("$probe_pid")
 shows() { grep -qxF "$1" "$work/shown" 2>/dev/null; }
-kzr_wait_for 20 shows "status=Waiting"
+kzr_check "monitor shows the printer waiting" kzr_wait_for 20 shows "status=Waiting"
 kzr_check "monitor lists KORVANE-ZR" shows "printers=KORVANE-ZR"
 kzr_check "monitor created the watch file" test -e "$watch"
-kzr_check "monitor shows the printer waiting" shows "status=Waiting"
 kzr_check "monitor shows the serial number" shows "serial=$serial"
 kzr_check "monitor shows the media" shows "media=6x8in"
-kzr_wait_for 20 shows "count=100"
-kzr_check "monitor shows the print count" shows "count=100"
+kzr_check "monitor shows the print count" kzr_wait_for 20 shows "count=100"
 
 # A JPEG through lp, the filter and the real backend into the printer; it
 # is the last print the loaded ribbon has. Printing takes a while, as on a
@@ -87,20 +85,17 @@ kzr_check "printed sheet decoded into a PNG" test -s "$keep/sheet-001.png"
 # CUPS and the status monitor agree on the state the job left.
 alerts() { lpstat -l -p KORVANE-ZR 2>/dev/null | sed -n 's/^[[:space:]]*Alerts: //p'; }
 kzr_check "CUPS reports the ribbon used up by the last print" grep -qw marker-supply-empty-error <<<"$(alerts)"
-kzr_wait_for 20 shows "status=Ribbon end"
-kzr_check "monitor shows the same state as CUPS" shows "status=Ribbon end"
+kzr_check "monitor shows the same state as CUPS" kzr_wait_for 20 shows "status=Ribbon end"
 
 # The daemon reads the counter again once the pause file has gone.
 order state
 kzr_check_eq "printer counted the print" 101 "$(field counter)"
-kzr_wait_for 20 shows "count=101"
-kzr_check "monitor shows the new count" shows "count=101"
+kzr_check "monitor shows the new count" kzr_wait_for 20 shows "count=101"
 kzr_check "information file holds the new count" grep -q '^TOTAL_COUNT="101"' "$info"
 
 # Unplugged: the daemon writes the offline form, the monitor shows it.
 order unplug
-kzr_wait_for 20 shows "status=Offline"
-kzr_check "monitor shows Offline" shows "status=Offline"
+kzr_check "monitor shows Offline" kzr_wait_for 20 shows "status=Offline"
 kzr_check "information file in its offline form" grep -q '^PRINTER_STATUS="99999"' "$info"
 
 kill -TERM "$probe_pid"
