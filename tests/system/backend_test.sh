@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The real backend program against emulated printers on zr_usb_rig's bus: a
 # job's pause and job files and its records sent unchanged to its printer
-# only, the listing of ZR printers only, links planted at its names in /tmp,
-# input that is not ours, refused URIs, serials, job ids and copies, and an
-# interface a driver will not give up. Run as root in a private /tmp.
+# only, a cancel while it waits for data, the listing of ZR printers only,
+# links planted at its names in /tmp, refused URIs, serials, job ids and
+# copies, and an interface a driver will not give up. Root, private /tmp.
 #   backend_test.sh BACKEND RIG
 set -u
 backend=$1 rig=$2
@@ -14,8 +14,8 @@ if [[ -z ${KZR_ON_BUS:-} ]]; then
   long=$(printf 'Z%.0s' {1..64})
   # The stuck printer has a bus of its own: other jobs would wait for it.
   printf '%s\n' "plug zr serial=A1234 media=MS210 driver=bound" "plug other serial=B777" \
-    "plug nomedia serial=M1 media=M" "plug cancel serial=K1" "plug camera serial=C5 product-string=Camera" "plug hostile serial=\$(reboot)" \
-    "plug long serial=$long" "plug partial serial=D6 device-id=MFG:KORVANE;MDL:ZR;" start wait \
+    "plug nomedia serial=M1 media=M" "plug cancel serial=K1" "plug camera serial=C5 product-string=Camera" \
+    "plug hostile serial=\$(reboot)" "plug long serial=$long" "plug partial serial=D6 device-id=MFG:KORVANE;MDL:ZR;" start wait \
     "save-job zr $work/zr.got" "save-job other $work/other.got" "save-job nomedia $work/nomedia.got" \
     "save-job cancel $work/cancel.got" >"$work/jobs"
   printf '%s\n' "plug stuck serial=S1 driver=stuck" start wait "save-job stuck $work/stuck.got" >"$work/busy"
