@@ -1,18 +1,35 @@
-# The emulated USB bus of printer_controller, driven from a shell test.
-# Source this file, then:
+# The emulated USB bus of printer_controller, driven from a shell test, with
+# the check helpers and the private scheduler. Source this file, then:
 #   kzr_controller_start CONTROLLER WORK   start it; sets bus_env (the
 #                                          LD_PRELOAD and UMOCKDEV_DIR that let
 #                                          a program see the emulated bus)
 #   order VERB [ARGS...]                   one order; its answer in $answer
+#   field NAME                             NAME's value in the answer to "state"
 #   kzr_bus_backend BACKEND PATH           writes a wrapper at PATH that runs
 #                                          the real backend on the bus
-# The caller stops the controller with the rest of its processes (its pid is
-# appended to the array pids).
+#   ipp_attr printer|job-attribute URI NAME  one attribute's value as ipptool
+#   printer_attr NAME                      shows it; of the printer at $uri
+# Programs the caller starts in the background go into the array pids;
+# kzr_stop_all stops them, the controller and the private scheduler.
 # shellcheck shell=bash
+_kzr_system=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../cups/harness/checks.sh
+source "$_kzr_system/../cups/harness/checks.sh"
+# shellcheck source=../cups/harness/cupsd.sh
+source "$_kzr_system/../cups/harness/cupsd.sh"
 
 _kzr_orders=0
 answer=
 bus_env=()
+pids=()
+
+kzr_stop_all() {
+  local p
+  for p in "${pids[@]}"; do kill -TERM "$p" 2>/dev/null; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  pids=()
+  kzr_cupsd_stop
+}
 
 kzr_controller_start() {
   local controller=$1 work=$2
@@ -34,6 +51,13 @@ order() {
   answer=$(grep '^done ' "$_kzr_controller_dir/answers" | sed -n "${_kzr_orders}p" | cut -d' ' -f2-)
 }
 
+field() { sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$answer"; }
+
 kzr_bus_backend() {
   printf '#!/bin/sh\nexec env %s %s "$@"\n' "${bus_env[*]}" "$1" >"$2"
 }
+
+ipp_attr() {
+  ipptool -tv "$2" -d "attr=$3" "$_kzr_system/$1.test" 2>/dev/null | sed -n "s/^[[:space:]]*$3 ([^)]*) = //p" | head -n 1
+}
+printer_attr() { ipp_attr printer-attribute "$uri" "$1"; }

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # What `cmake --install` puts into a staging folder: every file at its path
 # with its mode (CUPS refuses group- or world-writable filters and backends
-# and runs a 0700 backend as root), the unit naming the installed daemon, the
-# udev rule that starts it, and the desktop entry naming the monitor where
-# the monitor's single-instance check looks for it. The Debian packages are
-# checked by package_check.sh.
+# and runs a 0700 backend as root), the unit's restart and boot, the udev rule
+# that starts it, and the desktop entry naming the monitor where the
+# monitor's single-instance check looks for it. The Debian packages (and with
+# them the unit's command and the icons' sizes) are checked by package_check.sh.
 #   install_test.sh BUILD_DIR
 set -u
 build=$1
@@ -42,7 +42,6 @@ for entry in "${expected[@]}"; do
   kzr_check_eq "staged $path" "$entry" "$(stat -c '%a' "$stage$path" 2>&1) $path"
 done
 unit=$stage/lib/systemd/system/korvane-zr-usbd.service
-kzr_check "unit starts the installed daemon" grep -qx 'ExecStart=/usr/sbin/korvane_zr_usbd' "$unit"
 kzr_check "unit restarts it on failure" grep -qx 'Restart=on-failure' "$unit"
 kzr_check "unit starts at boot" grep -qx 'WantedBy=multi-user.target' "$unit"
 kzr_check "udev rule pulls in the unit for 1343:0005" grep -q \
@@ -52,12 +51,6 @@ kzr_check "desktop entry starts the installed monitor" \
   grep -qx "Exec=$statusdir/korvane_zr_status" "$stage/usr/share/applications/korvane-zr-status.desktop"
 kzr_check "the monitor looks for other copies at its installed path" \
   grep -qa "$statusdir/korvane_zr_status" "$stage$statusdir/korvane_zr_status"
-# Each theme icon: PNG signature, then the IHDR width and height.
-for size in 16 32 48 64 128 256; do
-  png=$stage/usr/share/icons/hicolor/${size}x${size}/apps/korvane-zr-status.png
-  kzr_check_eq "icon is a ${size}x${size} PNG" "89504e47 $(printf '%08x%08x' "$size" "$size")" \
-    "$(od -An -tx1 -N4 "$png" | tr -d ' \n') $(od -An -tx1 -j16 -N8 "$png" | tr -d ' \n')"
-done
 writable=$(find "$stage" -perm /022 -type f)
 kzr_check_eq "nothing group- or world-writable" "" "$writable"
 

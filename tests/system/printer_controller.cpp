@@ -8,7 +8,6 @@
 //   set KEY=VALUE...                  change the printer (keys of ApplySetting:
 //                                     status, media, remain, print-ms, ...)
 //   state                             "status=S remain=R counter=C pending=P starts=N"
-//   counter                           the counter the printer would report
 //   save-job PATH                     the print job bytes it received
 //   clear                             forget the records received so far
 //   daemon-queries-in-job             queries only the daemon asks (firmware,
@@ -94,8 +93,6 @@ int main()
             answer = "status=" + std::to_string(s.status) + " remain=" + s.mediaRemainReply.substr(4) +
                 " counter=" + std::to_string(s.counter) + " pending=" + std::to_string(s.printsPending) +
                 " starts=" + std::to_string(starts);
-        } else if (verb == "counter" && id > 0) {
-            answer = std::to_string(bus.Model(id)->State().counter);
         } else if (verb == "save-job" && id > 0) {
             std::string path;
             words >> path;

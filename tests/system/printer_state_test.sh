@@ -11,29 +11,17 @@
 set -u
 ppd=$1 filter=$2 backend=$3 controller=$4 mkraster=$5
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../cups/harness/cupsd.sh
-source "$here/../cups/harness/cupsd.sh"
-# shellcheck source=../cups/harness/checks.sh
-source "$here/../cups/harness/checks.sh"
 # shellcheck source=controller.sh
 source "$here/controller.sh"
 
 work=$(mktemp -d /tmp/kzr-state.XXXXXX)
 chmod 755 "$work"
-pids=()
-stop_all() {
-  local p
-  for p in "${pids[@]}"; do kill -TERM "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-  kzr_cupsd_stop
-}
-
 kzr_controller_start "$controller" "$work" || exit 1
 order plug ST1 MS310 100
 order set print-ms=1500 initial=MQD:400 remain=MQR:123
 kzr_bus_backend "$backend" "$work/backend"
 kzr_cupsd_start "$ppd" "$filter" "$work/backend" || exit 1
-trap stop_all EXIT
+trap kzr_stop_all EXIT
 kzr_add_queue ST1 || { kzr_fail "queue not added"; kzr_finish; }
 uri="ipp://${KZR_CUPSD_DIR//\//%2F}%2Fcups.sock/printers/KORVANE-ZR"
 
@@ -46,14 +34,8 @@ reasons() { lpstat -l -p KORVANE-ZR 2>/dev/null | sed -n 's/^[[:space:]]*Alerts:
 has_reason() { reasons | tr ' ' '\n' | grep -qx "$1"; }
 lacks_reason() { ! has_reason "$1"; }
 job_is() { [[ $(kzr_job_state "$1") == $2* ]]; }
-field() { sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$answer"; }
 printing() { order state && (($(field pending) > 0)); }
-# The value of one attribute as ipptool shows it: "  name (type) = value".
-attr_value() { sed -n "s/^[[:space:]]*$1 ([^)]*) = //p" | head -n 1; }
-printer_attr() { ipptool -tv "$uri" -d "attr=$1" "$here/printer-attribute.test" 2>/dev/null | attr_value "$1"; }
-job_attr() {
-  ipptool -tv "${uri%/printers/*}/jobs/$1" -d "attr=$2" "$here/job-attribute.test" 2>/dev/null | attr_value "$2"
-}
+job_attr() { ipp_attr job-attribute "${uri%/printers/*}/jobs/$1" "$2"; }
 
 order state
 starts=$(field starts) counter=$(field counter)

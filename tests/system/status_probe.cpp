@@ -3,14 +3,11 @@
 // into a file (one "name=value" line each) for the test script, and on
 // SIGTERM it saves the window as a PNG and ends.
 //   system_status_probe SNAPSHOT_FILE PNG_FILE
+#include "dialog_probe.h"
 #include "locale_catalogue.h"
 #include "status_dialog.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QProgressBar>
 #include <QSaveFile>
 #include <QTimer>
 #include <QTranslator>
@@ -23,30 +20,15 @@ namespace {
 
 volatile std::sig_atomic_t gStop = 0;
 
-QString shown(const QDialog &dialog, const char *name)
-{
-    const QLabel *label = dialog.findChild<QLabel *>(QString::fromLatin1(name));
-    return label ? label->text().simplified() : QString();
-}
-
 void snapshot(const QDialog &dialog, const QString &path)
 {
-    QStringList printers;
-    const auto *box = dialog.findChild<QComboBox *>(QStringLiteral("printerComboBox"));
-    for (int i = 0; box && i < box->count(); ++i)
-        printers << box->itemText(i);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return;
-    QString text;
-    text += "printers=" + printers.join(',') + '\n';
-    text += "status=" + shown(dialog, "label_Status") + '\n';
-    text += "message=" + shown(dialog, "label_StatusMessage") + '\n';
-    text += "media=" + shown(dialog, "label_MediaSize") + '\n';
-    text += "remaining=" + shown(dialog, "label_MediaSizeDetails") + '\n';
-    text += "count=" + shown(dialog, "label_TCValue") + '\n';
-    text += "firmware=" + shown(dialog, "label_FWValue") + '\n';
-    text += "serial=" + shown(dialog, "label_SerialValue") + '\n';
+    QString text = "printers=" + printerNames(dialog).join(',') + '\n';
+    for (const auto &[key, label] : {std::pair{"status", "label_Status"}, {"media", "label_MediaSize"},
+             {"count", "label_TCValue"}, {"serial", "label_SerialValue"}})
+        text += QString::fromLatin1(key) + '=' + labelText(dialog, label).simplified() + '\n';
     file.write(text.toUtf8());
     file.commit();
 }
