@@ -1,19 +1,14 @@
 // The status window against a private scheduler and a private /tmp: queue
 // list, watch and request files, how each reading is shown, and the window
 // photographed in three languages.
+#include "dialog_probe.h"
 #include "info_files.h"
 #include "status_dialog.h"
 #include "status_monitor.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
-#include <QGraphicsPixmapItem>
-#include <QGraphicsScene>
-#include <QGraphicsView>
-#include <QLabel>
 #include <QProcess>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTranslator>
 #include <QtTest>
@@ -52,33 +47,6 @@ int modeOf(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
-QString labelText(const QDialog &dialog, const char *name)
-{
-    const QLabel *label = dialog.findChild<QLabel *>(QString::fromLatin1(name));
-    return label ? label->text() : QStringLiteral("<no label %1>").arg(name);
-}
-
-int barValue(const QDialog &dialog) { return dialog.findChild<QProgressBar *>("progressBar")->value(); }
-
-QComboBox *printerList(const QDialog &dialog) { return dialog.findChild<QComboBox *>("printerComboBox"); }
-
-QStringList printerNames(const QDialog &dialog)
-{
-    QStringList names;
-    for (int i = 0; i < printerList(dialog)->count(); ++i)
-        names << printerList(dialog)->itemText(i);
-    return names;
-}
-
-// The picture shown, as an image, to compare with a scaled resource picture.
-QImage shownPicture(const QDialog &dialog)
-{
-    const QGraphicsView *view = dialog.findChild<QGraphicsView *>("graphicsView");
-    if (!view || !view->scene() || view->scene()->items().isEmpty())
-        return QImage();
-    const auto *item = dynamic_cast<QGraphicsPixmapItem *>(view->scene()->items().first());
-    return item ? item->pixmap().toImage() : QImage();
-}
 
 QImage resourcePicture(const QString &name)
 {
