@@ -14,32 +14,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <stdexcept>
 
 namespace {
 
-// Raster files and streams of one test process, removed when it ends.
-struct WorkFolder {
-    WorkFolder() : path(std::string(KZR_TEST_WORK_DIR) + "/" + std::to_string(getpid()))
-    {
-        std::filesystem::create_directories(path);
-    }
-    ~WorkFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string path;
-};
-
-std::string WorkDir()
-{
-    static const WorkFolder folder;
-    return folder.path;
-}
+// Raster files and streams go into the program's private /tmp, which ends
+// with it.
+const std::string kWork = "/tmp";
 
 std::vector<unsigned char> ReadFd(int fd)
 {
@@ -170,7 +153,7 @@ std::string Raster(const std::string& mkrasterArgs)
     auto found = made.find(mkrasterArgs);
     if (found != made.end())
         return found->second;
-    const std::string path = WorkDir() + "/raster-" + std::to_string(made.size()) + ".ras";
+    const std::string path = kWork + "/raster-" + std::to_string(made.size()) + ".ras";
     const std::string command = std::string(KZR_MKRASTER_BIN) + " -o " + path + " " + mkrasterArgs;
     if (system(command.c_str()) != 0)
         throw std::runtime_error("zr_mkraster failed: " + command);
@@ -180,7 +163,7 @@ std::string Raster(const std::string& mkrasterArgs)
 
 std::string WorkFile(const std::string& name, const std::string& text)
 {
-    const std::string path = WorkDir() + "/" + name;
+    const std::string path = kWork + "/" + name;
     FILE* f = fopen(path.c_str(), "w");
     if (f == nullptr)
         throw std::runtime_error("cannot write " + path);
@@ -191,7 +174,7 @@ std::string WorkFile(const std::string& name, const std::string& text)
 
 int RunInspector(const std::vector<unsigned char>& stream, std::string* output, const std::string& extraArgs)
 {
-    const std::string in = WorkDir() + "/inspect-in.bin";
+    const std::string in = kWork + "/inspect-in.bin";
     FILE* f = fopen(in.c_str(), "wb");
     if (f == nullptr)
         return -1;
