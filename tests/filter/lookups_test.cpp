@@ -162,11 +162,6 @@ TEST(JobFileLookup, ValuesThatDoNotFitAndFilesThatAreNotFilesLeaveTheAnswerAlone
         EXPECT_EQ(forged.Value(), "untouched");
         EXPECT_EQ(JobFileAnnounced(forged.id.c_str()), JobFileState::Absent);
     }
-
-    double version = 0;
-    EXPECT_EQ(_GetFirmwVersion(0, nullptr), 3);
-    EXPECT_EQ(_GetFirmwVersion(12345, &version), 0);
-    EXPECT_EQ(version, 1.53);
 }
 
 cups_page_header2_t GoodHeader(unsigned width, unsigned height)
