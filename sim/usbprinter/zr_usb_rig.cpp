@@ -2,6 +2,13 @@
 // printers that a script plugs in, changes and pulls out.
 //
 //   umockdev-wrapper zr_usb_rig SCRIPT -- PROGRAM [ARGS...]
+//   umockdev-wrapper zr_usb_rig -
+//
+// The second form owns the bus for a shell script that starts its own
+// programs: it prints "env LD_PRELOAD=... UMOCKDEV_DIR=..." (what another
+// program needs to see the bus), then takes script lines on standard input
+// and answers each with one line "done <answer>" ("ok", "error: <line>", or
+// what the line asks for).
 //
 // Script lines (blank lines and lines starting with '#' are skipped):
 //   plug NAME [key=value...]   plug a printer in (keys as for "set", plus
@@ -17,6 +24,11 @@
 //   wait                       wait for PROGRAM to end
 //   report                     print "report: opens=N requests=M serialised=yes"
 //                              (or "serialised=no: <why>") for soaks
+//   state NAME                 "status=S remain=R counter=C pending=P starts=N"
+//   clear NAME                 forget the records NAME received so far
+//   daemon-queries-in-job NAME queries only the daemon asks (firmware, counter,
+//                              serial) that arrived between the job's first
+//                              and last record
 // When the script ends the rig stops PROGRAM (SIGTERM) and exits with its
 // status (0 when the SIGTERM ended it).
 #include "emulated_bus.h"
@@ -39,16 +51,55 @@ namespace {
 
 using zrsim::PrinterState;
 
+bool IsJobRecord(const zrsim::ReceivedRecord& r)
+{
+    return r.name == "IMAGE" || r.name == "CNTRL";
+}
+
+// The daemon breaking into a job: its passes always ask for the firmware
+// version; the backend's own status and media queries are allowed.
+bool IsDaemonQuery(const zrsim::ReceivedRecord& r)
+{
+    return (r.name == "INFO" && (r.parameter == "FVER" || r.parameter == "SERIAL_NUMBER")) || r.name == "MNT_RD";
+}
+
+long DaemonQueriesInJob(const std::vector<zrsim::ReceivedRecord>& records)
+{
+    size_t first = records.size(), last = 0;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (IsJobRecord(records[i])) {
+            first = std::min(first, i);
+            last = i;
+        }
+    }
+    long queries = 0;
+    for (size_t i = first; i < last; ++i)
+        queries += IsDaemonQuery(records[i]) ? 1 : 0;
+    return queries;
+}
+
+std::string StateLine(const zrsim::ZrPrinterModel& model)
+{
+    const PrinterState s = model.State();
+    const auto records = model.Records();
+    const long starts = std::count_if(records.begin(), records.end(),
+        [](const zrsim::ReceivedRecord& r) { return r.name == "CNTRL" && r.parameter == "START"; });
+    return "status=" + std::to_string(s.status) + " remain=" + s.mediaRemainReply.substr(4) +
+        " counter=" + std::to_string(s.counter) + " pending=" + std::to_string(s.printsPending) +
+        " starts=" + std::to_string(starts);
+}
+
 struct Rig {
     zrsim::EmulatedBus bus;
     std::map<std::string, int> names;
     pid_t child = -1;
     int childStatus = 0;  // wait status of the program once it ended
     char** program = nullptr;
+    std::string answer;  // what a "state" or "daemon-queries-in-job" line asks for
 
     void Start()
     {
-        if (child > 0)
+        if (child > 0 || program == nullptr)
             return;
         child = fork();
         if (child == 0) {
@@ -101,11 +152,18 @@ struct Rig {
             names[name] = bus.Plug(std::make_shared<zrsim::ZrPrinterModel>(state), options);
             printf("plugged %s %d\n", name.c_str(), names[name]);
             fflush(stdout);
-        } else if (verb == "set" || verb == "unplug" || verb == "save-job") {
+        } else if (verb == "set" || verb == "unplug" || verb == "save-job" || verb == "state" || verb == "clear" ||
+                   verb == "daemon-queries-in-job") {
             const auto it = names.find(name);
             if (it == names.end())
                 return false;
-            if (verb == "unplug") {
+            if (verb == "state") {
+                answer = StateLine(*bus.Model(it->second));
+            } else if (verb == "clear") {
+                bus.Model(it->second)->ClearLogs();
+            } else if (verb == "daemon-queries-in-job") {
+                answer = std::to_string(DaemonQueriesInJob(bus.Model(it->second)->Records()));
+            } else if (verb == "unplug") {
                 bus.Unplug(it->second);
                 // A pulled-out printer's access has ended for the serialisation
                 // check: its interface is never released, and the emulation's
@@ -130,24 +188,43 @@ struct Rig {
     }
 };
 
+// Lines from standard input, each answered, until "quit" or the end of input.
+int Serve(Rig& rig)
+{
+    printf("env LD_PRELOAD=%s UMOCKDEV_DIR=%s\n", getenv("LD_PRELOAD"), getenv("UMOCKDEV_DIR"));
+    fflush(stdout);
+    for (std::string line; std::getline(std::cin, line) && line != "quit";) {
+        rig.answer = "ok";
+        const bool ok = rig.Run(line);
+        printf("done %s\n", ok ? rig.answer.c_str() : ("error: " + line).c_str());
+        fflush(stdout);
+    }
+    printf("done ok\n");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 4 || std::string(argv[2]) != "--") {
-        fprintf(stderr, "usage: umockdev-wrapper %s SCRIPT -- PROGRAM [ARGS...]\n", argv[0]);
+    const bool serving = argc == 2 && std::string(argv[1]) == "-";
+    if (!serving && (argc < 4 || std::string(argv[2]) != "--")) {
+        fprintf(stderr, "usage: umockdev-wrapper %s SCRIPT -- PROGRAM [ARGS...]\n"
+                        "       umockdev-wrapper %s -\n", argv[0], argv[0]);
         return 2;
     }
     if (!zrsim::EmulatedBus::Available()) {
         fprintf(stderr, "%s: run me under umockdev-wrapper\n", argv[0]);
         return 2;
     }
+    Rig rig;
+    if (serving)
+        return Serve(rig);
     std::ifstream script(argv[1]);
     if (!script) {
         fprintf(stderr, "%s: cannot read %s\n", argv[0], argv[1]);
         return 2;
     }
-    Rig rig;
     rig.program = argv + 3;
     bool explicitStart = false;
     std::vector<std::string> lines;

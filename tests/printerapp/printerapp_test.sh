@@ -21,7 +21,7 @@ trap 'kzr_stop_all; rm -f "/run/${name:-none}.sock"' EXIT
 trap 'exit 143' TERM INT
 
 kzr_controller_start "$controller" "$work" || exit 1
-order plug AP1 MS310 100
+order plug serial=AP1 media=MS310 counter=100 driver=bound
 order set print-ms=0 initial=MQD:400 remain=MQR:123
 
 # PAPPL names its control socket (/run/NAME.sock) after the program: a name

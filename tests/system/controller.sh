@@ -1,9 +1,10 @@
-# The emulated USB bus of printer_controller, driven from a shell test, with
-# the check helpers and the private scheduler. Source this file, then:
-#   kzr_controller_start CONTROLLER WORK   start it; sets bus_env (the
+# The emulated USB bus of zr_usb_rig (its serving form), driven from a shell
+# test, with the check helpers and the private scheduler. Source this file, then:
+#   kzr_controller_start RIG WORK          start it; sets bus_env (the
 #                                          LD_PRELOAD and UMOCKDEV_DIR that let
 #                                          a program see the emulated bus)
-#   order VERB [ARGS...]                   one order; its answer in $answer
+#   order VERB [ARGS...]                   one order about the one printer on
+#                                          the bus; its answer in $answer
 #   field NAME                             NAME's value in the answer to "state"
 #   kzr_bus_backend BACKEND PATH           writes a wrapper at PATH that runs
 #                                          the real backend on the bus
@@ -35,7 +36,7 @@ kzr_controller_start() {
   local controller=$1 work=$2
   _kzr_controller_dir=$work
   mkfifo "$work/orders"
-  umockdev-wrapper "$controller" <"$work/orders" >"$work/answers" 2>"$work/controller.err" &
+  umockdev-wrapper "$controller" - <"$work/orders" >"$work/answers" 2>"$work/controller.err" &
   pids+=($!)
   exec 3>"$work/orders"
   kzr_wait_for 10 grep -q '^env ' "$work/answers" || { cat "$work/controller.err" >&2; return 1; }
@@ -45,7 +46,8 @@ kzr_controller_start() {
 _kzr_answered() { (($(grep -c '^done ' "$_kzr_controller_dir/answers") >= $1)); }
 
 order() {
-  echo "$*" >&3
+  local verb=$1; shift
+  echo "$verb P $*" >&3
   _kzr_orders=$((_kzr_orders + 1))
   kzr_wait_for 30 _kzr_answered "$_kzr_orders" || { kzr_fail "no answer to: $*"; return 1; }
   answer=$(grep '^done ' "$_kzr_controller_dir/answers" | sed -n "${_kzr_orders}p" | cut -d' ' -f2-)

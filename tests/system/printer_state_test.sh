@@ -17,7 +17,7 @@ source "$here/controller.sh"
 work=$(mktemp -d /tmp/kzr-state.XXXXXX)
 chmod 755 "$work"
 kzr_controller_start "$controller" "$work" || exit 1
-order plug ST1 MS310 100
+order plug serial=ST1 media=MS310 counter=100 driver=bound
 order set print-ms=1500 initial=MQD:400 remain=MQR:123
 kzr_bus_backend "$backend" "$work/backend"
 kzr_cupsd_start "$ppd" "$filter" "$work/backend" || exit 1

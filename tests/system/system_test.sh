@@ -34,7 +34,7 @@ PATH=$work/path:$PATH env "${bus_env[@]}" "$daemon" &
 pids+=($!)
 
 # Plugged in: the daemon adds the queue and writes the information file.
-order plug "$serial" MS310 100
+order plug "serial=$serial" media=MS310 counter=100 driver=bound
 queue_uri() { lpstat -v KORVANE-ZR 2>/dev/null | sed -n 's/^device for KORVANE-ZR: //p'; }
 queue_added() { [ -n "$(queue_uri)" ]; }
 kzr_wait_for 30 queue_added
