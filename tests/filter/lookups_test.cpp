@@ -32,11 +32,6 @@ TEST(PpdReader, FindsTheFirstWordOfTheFirstExactDefaultLine)
     EXPECT_STREQ(wrappedPpdFindDefChoice(ppd.handle, "Last"), "end");
     EXPECT_EQ(wrappedPpdFindDefChoice(ppd.handle, "ZvoGammaG"), nullptr);
     EXPECT_EQ(wrappedPpdFindDefChoice(ppd.handle, "Zvo"), nullptr);
-    // One value buffer per handle: the next lookup overwrites the last answer.
-    char* first = wrappedPpdFindDefChoice(ppd.handle, "ZvoGamma");
-    char* second = wrappedPpdFindDefChoice(ppd.handle, "ZvoGammaR");
-    EXPECT_EQ(first, second);
-    EXPECT_STREQ(first, "7");
 }
 
 TEST(PpdReader, LongLinesNamesAndMissingFilesFindNothing)
@@ -178,32 +173,12 @@ cups_page_header2_t GoodHeader(unsigned width, unsigned height)
     return h;
 }
 
-TEST(RasterHeader, OnlyEightBitRgbPagesWithinTheBoundPass)
+// What each kind of unusable header does to a job is in the filter's stream
+// tests; the largest page side is only reached here.
+TEST(RasterHeader, PagesUpToTheLargestSidePass)
 {
-    EXPECT_EQ(RasterHeaderProblem(GoodHeader(1844, 1240)), "");
     EXPECT_EQ(RasterHeaderProblem(GoodHeader(kMaxPageSide, kMaxPageSide)), "");
-    cups_page_header2_t srgb = GoodHeader(10, 10);
-    srgb.cupsColorSpace = CUPS_CSPACE_SRGB;
-    EXPECT_EQ(RasterHeaderProblem(srgb), "");
-
-    std::vector<cups_page_header2_t> bad(8, GoodHeader(100, 100));
-    bad[0].cupsBitsPerColor = 16;
-    bad[1].cupsBitsPerPixel = 32;
-    bad[2].cupsBytesPerLine = 299;
-    bad[3].cupsColorSpace = CUPS_CSPACE_K;
-    bad[4].cupsColorOrder = CUPS_ORDER_PLANAR;
-    bad[5].cupsWidth = kMaxPageSide + 1;
-    bad[5].cupsBytesPerLine = 3 * (kMaxPageSide + 1);
-    bad[6].cupsHeight = 0;
-    // 3 x width wraps to a small number in 32 bits: must still be refused.
-    bad[7].cupsWidth = 0x55555556u;
-    bad[7].cupsBytesPerLine = 2;
-    for (size_t i = 0; i < bad.size(); ++i)
-        EXPECT_NE(RasterHeaderProblem(bad[i]), "") << i;
-
-    EXPECT_EQ(PageRowStride(1844), 5532u);
-    EXPECT_EQ(PageRowStride(1), 4u);
-    EXPECT_EQ(PageRowStride(0xFFFFFFFFu), (static_cast<size_t>(0xFFFFFFFFu) * 24 + 31) / 32 * 4);
+    EXPECT_NE(RasterHeaderProblem(GoodHeader(kMaxPageSide + 1, 100)), "");
 }
 
 }  // namespace

@@ -37,11 +37,6 @@ inline _tagBITMAPHANDLE MakePicture(int width, int height, const std::function<R
     return b;
 }
 
-inline _tagBITMAPHANDLE Flat(int width, int height, Rgb c, int orderCode = 1)
-{
-    return MakePicture(width, height, [c](int, int) { return c; }, orderCode);
-}
-
 inline Rgb Grey(int v) { return {v, v, v}; }
 
 inline unsigned char* At(const _tagBITMAPHANDLE& b, int x, int y)
