@@ -1,5 +1,5 @@
 // Small helpers for the in-process filter tests: parsed job options, a PPD
-// file in a temporary folder, and a ZR device entry whose stream is captured.
+// file in a temporary folder, and a command record built by hand.
 #pragma once
 
 #include <cups/cups.h>
@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <string>
 
-#include "device_entry_zr.h"
 #include "ppd_reader.h"
 
 class Options {
@@ -44,33 +43,6 @@ public:
     PpdFile& operator=(const PpdFile&) = delete;
     std::string path;
     ppdfile_s* handle = nullptr;
-};
-
-// A model entry writing into a temporary file instead of standard output.
-class CapturedEntry {
-public:
-    CapturedEntry() : out(tmpfile()) { entry.SetOutput(out); }
-    ~CapturedEntry() { fclose(out); }
-    CapturedEntry(const CapturedEntry&) = delete;
-    CapturedEntry& operator=(const CapturedEntry&) = delete;
-    // Everything written so far; the capture starts again empty.
-    std::string Take()
-    {
-        fflush(out);
-        std::string bytes;
-        rewind(out);
-        int c;
-        while ((c = fgetc(out)) != EOF)
-            bytes += static_cast<char>(c);
-        rewind(out);
-        if (ftruncate(fileno(out), 0) != 0)
-            bytes += "<truncate failed>";
-        return bytes;
-    }
-    DeviceEntry_ZR entry;
-
-private:
-    FILE* out;
 };
 
 // The record "ESC P name param length data" as the printer expects it.
