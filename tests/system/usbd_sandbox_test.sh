@@ -1,36 +1,23 @@
 #!/usr/bin/env bash
 # The USB daemon's systemd unit keeps the daemon in a tight sandbox, and the
-# daemon still does its work in there.
-#  1. The unit, generated as the install generates it, scores an exposure
-#     of 3.0 or lower (package_check.sh runs systemd-analyze verify on it).
-#  2. The real daemon runs against an emulated printer under limits at least
-#     as strict as the unit's, as far as a machine without a running systemd
-#     can impose them: only the unit's capabilities, no new privileges,
-#     everything read-only but the unit's ReadWritePaths (cupsd's socket
-#     folder too), homes inaccessible, /proc with hidepid, the unit's umask,
-#     no HOME. It must register its queue with a private CUPS scheduler,
-#     replace an information file a desktop user planted and use up a desktop
-#     user's count request.
-#  3. With strace at hand, every system call of the daemon and of the lpadmin
-#     it runs is held against the unit's system call filter and address
-#     families, and against its W^X and namespace rules.
-# DevicePolicy= and IPAddressDeny= need systemd's cgroup programs; they are
-# only scored.
+# daemon still does its work in there: with a private scheduler it registers
+# its queue, replaces a planted information file and uses up a count request
+# under the unit's limits, as far as a machine without a running systemd can
+# impose them. DevicePolicy= and IPAddressDeny= need systemd's cgroup
+# programs; they are only scored. (package_check.sh verifies the unit.)
 # Run as root in a private /tmp (tests/private_tmp.sh):
-#   usbd_sandbox_test.sh CMAKE UNIT_IN DAEMON RIG PPD FILTER BACKEND
+#   usbd_sandbox_test.sh UNIT_IN DAEMON RIG PPD FILTER BACKEND
 set -u
 
-# The part that runs in the rig's child: sets up the limits, then becomes the
-# daemon. Settings come in KZR_SBX_* variables.
+# In the rig's child: the limits (from KZR_SBX_*), then the daemon.
 if [[ ${1:-} == --inside ]]; then
   set -e
   echo $$ >"$KZR_SBX_KEEP/pid"
   mount --make-rprivate /
-  # ProtectSystem=strict with ProtectKernelTunables= and ProtectControlGroups=:
-  # every mount read-only but /dev, /proc and the writable paths, which are
-  # first bound onto themselves so that the read-only pass leaves them be.
-  # Whatever the unit says, two folders stay writable: umockdev's, where the
-  # emulated bus stands in for the kernel and udev, and the test's own.
+  # ProtectSystem=strict: every mount read-only but /dev, /proc and the
+  # writable paths, bound onto themselves so that the read-only pass leaves
+  # them be. umockdev's folder (the emulated kernel and udev) and the test's
+  # own stay writable whatever the unit says.
   read -r -a writable <<<"$KZR_SBX_RW"
   writable+=("$UMOCKDEV_DIR" "$KZR_SBX_KEEP")
   for path in "${writable[@]}"; do mount --rbind "$path" "$path"; done
@@ -68,7 +55,7 @@ if [[ ${1:-} == --inside ]]; then
     "${tracer[@]}" "$KZR_SBX_DAEMON"
 fi
 
-cmake=$1 unit_in=$2 daemon=$3 rig=$4 ppd=$5 filter=$6 backend=$7
+unit_in=$1 daemon=$2 rig=$3 ppd=$4 filter=$5 backend=$6
 harness=$(cd "$(dirname "$0")/../cups/harness" && pwd)
 # shellcheck source=../cups/harness/cupsd.sh
 source "$harness/cupsd.sh"
@@ -81,12 +68,9 @@ fi
 work=$(mktemp -d /tmp/kzr-sandbox.XXXXXX)
 chmod 755 "$work"
 
-# --- 1. The unit as the install writes it, naming the built daemon.
+# --- 1. The unit, naming the built daemon, and its score.
 unit=$work/korvane-zr-usbd.service
-# shellcheck disable=SC2016 # CMake's variables, not the shell's
-printf 'configure_file(${IN} ${OUT} @ONLY)\n' >"$work/unit.cmake"
-"$cmake" -DIN="$unit_in" -DOUT="$unit" -DCMAKE_INSTALL_FULL_SBINDIR="$(dirname "$daemon")" \
-  -P "$work/unit.cmake" || { echo "cannot generate the unit" >&2; exit 1; }
+sed "s|@CMAKE_INSTALL_FULL_SBINDIR@|$(dirname "$daemon")|" "$unit_in" >"$unit"
 # The assignments of a [Service] key, one a line, in order.
 unit_values() { sed -n "/^\[Service\]/,/^\[/s/^$1=//p" "$unit"; }
 
@@ -101,10 +85,8 @@ for why in "PrivateTmp:the daemon shares /tmp with the monitor, the filter and t
   kzr_check "${why%%:*}= is off: ${why#*:}" \
     grep -qvxiE 'yes|true|on|1' <<<"$(unit_values "${why%%:*}" | tail -n 1)"
 done
-# The emulation takes from the unit what it grants: its capabilities (all
-# without the key), its writable paths under ProtectSystem=strict (all
-# without it) and its umask (0022 without the key). Beyond that it is at
-# least as strict as the unit.
+# The emulation takes from the unit what it grants (capabilities, writable
+# paths, umask), with systemd's defaults where a key is missing.
 bounding=+all
 if unit_values CapabilityBoundingSet | grep -q "^"; then
   caps=$(unit_values CapabilityBoundingSet | tail -n 1)
@@ -182,12 +164,10 @@ has_queue() { [[ -n $(queue_uri) ]]; }
 kzr_wait_for 30 has_queue
 kzr_check_eq "daemon registered KORVANE-ZR through cupsd's socket" "${KZR_SERIAL_URI_PREFIX}$serial" "$(queue_uri)"
 replaced() { [[ $(head -n 1 "$info" 2>/dev/null) == "#PRINTER_INFORMATION" ]]; }
-kzr_wait_for 30 replaced
-kzr_check "daemon replaced the planted information file" replaced
+kzr_check "daemon replaced the planted information file" kzr_wait_for 30 replaced
 kzr_check_eq "information file is the daemon's and readable by all" "0 644" "$(stat -c '%u %a' "$info")"
 kzr_check "information file names the printer" grep -qx "PRINTER_SERIAL_NO=\"$serial\"" "$info"
-kzr_wait_for 20 test ! -e "$request"
-kzr_check "daemon used up the desktop user's count request" test ! -e "$request"
+kzr_check "daemon used up the desktop user's count request" kzr_wait_for 20 test ! -e "$request"
 kzr_check "daemon is still running" kill -0 "$pid"
 kill -TERM "$pid" 2>/dev/null
 kzr_wait_for 10 test ! -e "/proc/$rig_pid" || kzr_fail "the rig did not end with the daemon"
@@ -240,8 +220,7 @@ if [[ -n $trace ]]; then
     [[ -z ${listed[$name]:-} ]] && ! ((deny)) && refused+=("$name")
   done
   kzr_check_eq "every system call passes SystemCallFilter=" "" "${refused[*]}"
-  # RestrictAddressFamilies=: a list of those allowed, or with "~" of those
-  # refused; none at all allows every family.
+  # RestrictAddressFamilies=: those allowed, or with "~" those refused.
   families=" $(unit_values RestrictAddressFamilies | tr '\n' ' ') "
   outside=
   for family in $(sed -n 's/^[0-9]\+ \+socket\(pair\)\?(\(AF_[A-Z0-9]\+\).*/\2/p' "$trace" | sort -u); do
