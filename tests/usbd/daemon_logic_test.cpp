@@ -38,26 +38,20 @@ TEST(QueueNumbering, FillsTheLastGapAndNeverReusesAName)
 }
 
 // Counter reads answered from a script: each entry is a reading, or -1 for
-// a failed read. Records whether each read was slow.
-struct ScriptedCounter {
-    explicit ScriptedCounter(std::deque<int> script) : answers(std::move(script)) {}
-    std::deque<int> answers;
-    std::vector<bool> slow;
-    CounterRead Reader()
-    {
-        return [this](bool isSlow, int* reading) {
-            slow.push_back(isSlow);
-            if (answers.empty())
-                return false;
-            const int a = answers.front();
+// a failed read; an empty script fails. `slow` notes whether each read was.
+CounterRead Script(std::deque<int> answers, std::vector<bool>* slow = nullptr)
+{
+    return [answers, slow](bool isSlow, int* reading) mutable {
+        if (slow != nullptr)
+            slow->push_back(isSlow);
+        const int a = answers.empty() ? -1 : answers.front();
+        if (!answers.empty())
             answers.pop_front();
-            if (a < 0)
-                return false;
+        if (a >= 0)
             *reading = a;
-            return true;
-        };
-    }
-};
+        return a >= 0;
+    };
+}
 
 // The daemon test follows the counter through the real files; these are
 // the rules it cannot reach: a printer in power saving (status 900) and a
@@ -66,31 +60,26 @@ TEST(CounterRules, PowerSavingAndTheEndOfAPrint)
 {
     thdata r;
     r.fileFlags = 3;
-    ScriptedCounter slow({100});
-    EXPECT_EQ(ChooseTotalCount(&r, 900, false, slow.Reader()), 100);
-    EXPECT_EQ(slow.slow, std::vector<bool>{true});
+    std::vector<bool> slow;
+    EXPECT_EQ(ChooseTotalCount(&r, 900, false, Script({100}, &slow)), 100);
+    EXPECT_EQ(slow, std::vector<bool>{true});
     // A print just ended: read once more; a failing second read keeps the
     // first, a failing first read gets the second chance.
-    ScriptedCounter twice({101, 102});
-    EXPECT_EQ(ChooseTotalCount(&r, 0, true, twice.Reader()), 102);
-    ScriptedCounter failing({103, -1});
-    EXPECT_EQ(ChooseTotalCount(&r, 0, true, failing.Reader()), 103);
-    ScriptedCounter retried({-1, 104});
-    EXPECT_EQ(ChooseTotalCount(&r, 0, true, retried.Reader()), 104);
+    EXPECT_EQ(ChooseTotalCount(&r, 0, true, Script({101, 102})), 102);
+    EXPECT_EQ(ChooseTotalCount(&r, 0, true, Script({103, -1})), 103);
+    EXPECT_EQ(ChooseTotalCount(&r, 0, true, Script({-1, 104})), 104);
 
     // The first read of a watch period does not wake a sleeping printer.
     thdata w;
     w.fileFlags = 1;
     w.bMonitorSeen = true;
     w.totalCount = 50;
-    ScriptedCounter none({60});
-    EXPECT_EQ(ChooseTotalCount(&w, 900, false, none.Reader()), 50);
+    EXPECT_EQ(ChooseTotalCount(&w, 900, false, Script({60})), 50);
 
     // Without control files a reading is not published.
     thdata quiet;
     quiet.bCountRefresh = true;
-    ScriptedCounter unasked({9});
-    EXPECT_EQ(ChooseTotalCount(&quiet, 0, false, unasked.Reader()), -1);
+    EXPECT_EQ(ChooseTotalCount(&quiet, 0, false, Script({9})), -1);
 }
 
 class TmpFiles : public ::testing::Test {
@@ -223,9 +212,7 @@ TEST_F(TmpFiles, OnlyTheDaemonsOwnNewFileIsRelabelled)
 
 TEST(InfoValueText, KeepsEachValueOnItsLine)
 {
-    EXPECT_EQ(InfoValue("1.53"), "1.53");
     EXPECT_EQ(InfoValue("a\"b\nc\x01\xff"), "a?b?c??");
-    EXPECT_EQ(InfoValue(nullptr), "");
 }
 
 }  // namespace
