@@ -160,7 +160,6 @@ TEST_F(Transport, TwoProgramsShareThePrinterOneClaimAtATime)
     libusb_device_handle* second = libusb_open_device_with_vid_pid(other, 0x1343, 0x0005);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(libusb_claim_interface(second, 0), LIBUSB_ERROR_BUSY);
-    EXPECT_EQ(libusb_release_interface(second, 0), LIBUSB_ERROR_NOT_FOUND);
 
     // A read left waiting on the first file is not the second file's reply.
     unsigned char waiting[64];
