@@ -1,36 +1,23 @@
 #!/usr/bin/env bash
 # The USB daemon's systemd unit keeps the daemon in a tight sandbox, and the
-# daemon still does its work in there.
-#  1. The unit, generated as the install generates it, scores an exposure
-#     of 3.0 or lower (package_check.sh runs systemd-analyze verify on it).
-#  2. The real daemon runs against an emulated printer under limits at least
-#     as strict as the unit's, as far as a machine without a running systemd
-#     can impose them: only the unit's capabilities, no new privileges,
-#     everything read-only but the unit's ReadWritePaths (cupsd's socket
-#     folder too), homes inaccessible, /proc with hidepid, the unit's umask,
-#     no HOME. It must register its queue with a private CUPS scheduler,
-#     replace an information file a desktop user planted and use up a desktop
-#     user's count request.
-#  3. With strace at hand, every system call of the daemon and of the lpadmin
-#     it runs is held against the unit's system call filter and address
-#     families, and against its W^X and namespace rules.
-# DevicePolicy= and IPAddressDeny= need systemd's cgroup programs; they are
-# only scored.
+# daemon still does its work in there: with a private scheduler it registers
+# its queue, replaces a planted information file and uses up a count request
+# under the unit's limits, as far as a machine without a running systemd can
+# impose them. DevicePolicy= and IPAddressDeny= need systemd's cgroup
+# programs; they are only scored. (package_check.sh verifies the unit.)
 # Run as root in a private /tmp (tests/private_tmp.sh):
-#   usbd_sandbox_test.sh CMAKE UNIT_IN DAEMON RIG PPD FILTER BACKEND
+#   usbd_sandbox_test.sh UNIT_IN DAEMON RIG PPD FILTER BACKEND
 set -u
 
-# The part that runs in the rig's child: sets up the limits, then becomes the
-# daemon. Settings come in KZR_SBX_* variables.
+# In the rig's child: the limits (from KZR_SBX_*), then the daemon.
 if [[ ${1:-} == --inside ]]; then
   set -e
   echo $$ >"$KZR_SBX_KEEP/pid"
   mount --make-rprivate /
-  # ProtectSystem=strict with ProtectKernelTunables= and ProtectControlGroups=:
-  # every mount read-only but /dev, /proc and the writable paths, which are
-  # first bound onto themselves so that the read-only pass leaves them be.
-  # Whatever the unit says, two folders stay writable: umockdev's, where the
-  # emulated bus stands in for the kernel and udev, and the test's own.
+  # ProtectSystem=strict: every mount read-only but /dev, /proc and the
+  # writable paths, bound onto themselves so that the read-only pass leaves
+  # them be. umockdev's folder (the emulated kernel and udev) and the test's
+  # own stay writable whatever the unit says.
   read -r -a writable <<<"$KZR_SBX_RW"
   writable+=("$UMOCKDEV_DIR" "$KZR_SBX_KEEP")
   for path in "${writable[@]}"; do mount --rbind "$path" "$path"; done
@@ -68,7 +55,7 @@ if [[ ${1:-} == --inside ]]; then
     "${tracer[@]}" "$KZR_SBX_DAEMON"
 fi
 
-cmake=$1 unit_in=$2 daemon=$3 rig=$4 ppd=$5 filter=$6 backend=$7
+unit_in=$1 daemon=$2 rig=$3 ppd=$4 filter=$5 backend=$6
 harness=$(cd "$(dirname "$0")/../cups/harness" && pwd)
 # shellcheck source=../cups/harness/cupsd.sh
 source "$harness/cupsd.sh"
@@ -81,19 +68,15 @@ fi
 work=$(mktemp -d /tmp/kzr-sandbox.XXXXXX)
 chmod 755 "$work"
 
-# --- 1. The unit as the install writes it, naming the built daemon.
+# --- 1. The unit, naming the built daemon, and its score.
 unit=$work/korvane-zr-usbd.service
-# shellcheck disable=SC2016 # CMake's variables, not the shell's
-printf 'configure_file(${IN} ${OUT} @ONLY)\n' >"$work/unit.cmake"
-"$cmake" -DIN="$unit_in" -DOUT="$unit" -DCMAKE_INSTALL_FULL_SBINDIR="$(dirname "$daemon")" \
-  -P "$work/unit.cmake" || { echo "cannot generate the unit" >&2; exit 1; }
+sed "s|@CMAKE_INSTALL_FULL_SBINDIR@|$(dirname "$daemon")|" "$unit_in" >"$unit"
 # The assignments of a [Service] key, one a line, in order.
 unit_values() { sed -n "/^\[Service\]/,/^\[/s/^$1=//p" "$unit"; }
 
 score=$(systemd-analyze security --offline=true "$unit" 2>&1 |
   sed -n 's/^→ Overall exposure level for .*: \([0-9.]*\) .*/\1/p')
-echo "exposure: ${score:-none}"
-kzr_check "exposure is 3.0 or lower" awk -v s="$score" 'BEGIN { exit !(s != "" && s <= 3.0) }'
+kzr_check "exposure ${score:-none} is 3.0 or lower" awk -v s="$score" 'BEGIN { exit !(s != "" && s <= 3.0) }'
 # Settings that would break the daemon where the emulation cannot show it.
 for why in "PrivateTmp:the daemon shares /tmp with the monitor, the filter and the backend" \
   "PrivateDevices:it would hide /dev/bus/usb" \
@@ -101,10 +84,8 @@ for why in "PrivateTmp:the daemon shares /tmp with the monitor, the filter and t
   kzr_check "${why%%:*}= is off: ${why#*:}" \
     grep -qvxiE 'yes|true|on|1' <<<"$(unit_values "${why%%:*}" | tail -n 1)"
 done
-# The emulation takes from the unit what it grants: its capabilities (all
-# without the key), its writable paths under ProtectSystem=strict (all
-# without it) and its umask (0022 without the key). Beyond that it is at
-# least as strict as the unit.
+# The emulation takes from the unit what it grants (capabilities, writable
+# paths, umask), with systemd's defaults where a key is missing.
 bounding=+all
 if unit_values CapabilityBoundingSet | grep -q "^"; then
   caps=$(unit_values CapabilityBoundingSet | tail -n 1)
@@ -182,12 +163,10 @@ has_queue() { [[ -n $(queue_uri) ]]; }
 kzr_wait_for 30 has_queue
 kzr_check_eq "daemon registered KORVANE-ZR through cupsd's socket" "${KZR_SERIAL_URI_PREFIX}$serial" "$(queue_uri)"
 replaced() { [[ $(head -n 1 "$info" 2>/dev/null) == "#PRINTER_INFORMATION" ]]; }
-kzr_wait_for 30 replaced
-kzr_check "daemon replaced the planted information file" replaced
+kzr_check "daemon replaced the planted information file" kzr_wait_for 30 replaced
 kzr_check_eq "information file is the daemon's and readable by all" "0 644" "$(stat -c '%u %a' "$info")"
 kzr_check "information file names the printer" grep -qx "PRINTER_SERIAL_NO=\"$serial\"" "$info"
-kzr_wait_for 20 test ! -e "$request"
-kzr_check "daemon used up the desktop user's count request" test ! -e "$request"
+kzr_check "daemon used up the desktop user's count request" kzr_wait_for 20 test ! -e "$request"
 kzr_check "daemon is still running" kill -0 "$pid"
 kill -TERM "$pid" 2>/dev/null
 kzr_wait_for 10 test ! -e "/proc/$rig_pid" || kzr_fail "the rig did not end with the daemon"
@@ -196,60 +175,46 @@ rig_pid=
 
 # --- 3. The daemon's and lpadmin's system calls against the unit's filters.
 if [[ -n $trace ]]; then
-  # Every group systemd knows, as its members (names and further groups).
-  declare -A group=()
-  while read -r name members; do group[$name]=$members; done < <(
-    systemd-analyze syscall-filter 2>/dev/null | awk '
-      /^@/ { if (g != "") print g, m; g = $1; m = ""; next }
-      /^ +[@a-z0-9_]/ { m = m " " $1 }
-      END { if (g != "") print g, m }')
-  ((${#group[@]} > 0)) || kzr_fail "systemd-analyze lists no system call groups"
+  # System calls and groups, the groups replaced by their members.
   expand() {
     local item members
     for item in "$@"; do
       if [[ $item == @* ]]; then
-        read -r -a members <<<"${group[$item]:-}"
+        mapfile -t members < <(systemd-analyze syscall-filter "$item" 2>/dev/null |
+          sed -n 's/^ \+\([-@a-z0-9_]\+\)$/\1/p')
         expand "${members[@]}"
       else
         echo "$item"
       fi
     done
   }
-  # SystemCallFilter=: the first assignment makes an allow list or (with "~")
-  # a deny list; later ones add to it or, with the other sense, take away.
-  declare -A listed=()
-  deny=
+  # SystemCallFilter=: an allow list, from which "~" assignments take away.
+  [[ $(unit_values SystemCallFilter | head -n 1) == [^~]* ]] ||
+    kzr_fail "the check reads SystemCallFilter= only as an allow list"
+  declare -A allowed=()
   while read -r entry; do
-    if [[ -z $entry ]]; then listed=(); deny=; continue; fi
-    inverted=0
-    [[ $entry == \~* ]] && inverted=1 entry=${entry#\~}
-    [[ -z $deny ]] && deny=$inverted
+    remove=
+    [[ $entry == \~* ]] && remove=1 entry=${entry#\~}
     read -r -a items <<<"$entry"
     for name in $(expand "${items[@]}"); do
-      if ((inverted == deny)); then listed[$name]=1; else unset "listed[$name]"; fi
+      if [[ -n $remove ]]; then unset "allowed[$name]"; else allowed[$name]=1; fi
     done
   done < <(unit_values SystemCallFilter)
-  # No filter refuses nothing; systemd lets these through whatever it says.
-  deny=${deny:-1}
+  # systemd lets these through whatever the filter says.
   for name in execve exit exit_group getrlimit rt_sigreturn sigreturn; do
-    if ((deny)); then unset "listed[$name]"; else listed[$name]=1; fi
+    allowed[$name]=1
   done
   refused=()
   for name in $(sed -n 's/^[0-9]\+ \+\([a-z0-9_]\+\)(.*/\1/p' "$trace" | sort -u); do
-    [[ -n ${listed[$name]:-} ]] && ((deny)) && refused+=("$name")
-    [[ -z ${listed[$name]:-} ]] && ! ((deny)) && refused+=("$name")
+    [[ -n ${allowed[$name]:-} ]] || refused+=("$name")
   done
   kzr_check_eq "every system call passes SystemCallFilter=" "" "${refused[*]}"
-  # RestrictAddressFamilies=: a list of those allowed, or with "~" of those
-  # refused; none at all allows every family.
+  # RestrictAddressFamilies=: the families allowed.
   families=" $(unit_values RestrictAddressFamilies | tr '\n' ' ') "
+  [[ $families == *~* ]] && kzr_fail "the check reads RestrictAddressFamilies= only as an allow list"
   outside=
   for family in $(sed -n 's/^[0-9]\+ \+socket\(pair\)\?(\(AF_[A-Z0-9]\+\).*/\2/p' "$trace" | sort -u); do
-    case $families in
-      "  ") ;;
-      " ~"*) [[ $families == *" ~$family "* || $families == *" $family "* ]] && outside+="$family " ;;
-      *) [[ $families == *" $family "* ]] || outside+="$family " ;;
-    esac
+    [[ $families == *" $family "* ]] || outside+="$family "
   done
   kzr_check_eq "every socket is of a family in RestrictAddressFamilies=" "" "$outside"
   kzr_check "no memory both writable and executable (MemoryDenyWriteExecute=)" \

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Runs a command against a private CUPS scheduler (tests/cups/harness) that
-# knows the queue PPD. The lpadmin first on PATH logs each command line to
-# $KZR_CUPSD_DIR/commands.log and runs the real one off umockdev's emulated
-# bus, which the daemon's children inherit. Call as root in a private /tmp.
+# Runs COMMAND as root in a private /tmp against a private CUPS scheduler
+# that knows the queue PPD. The lpadmin first on PATH logs each command line
+# to $KZR_CUPSD_DIR/commands.log and runs the real one off umockdev's bus.
 # Usage: with_cupsd.sh PPD COMMAND...
 set -eu
 ppd=$1
