@@ -6,7 +6,7 @@
 # Usage: ppd_localize_test.sh PPD PROBE TRANSLATIONS_DIR
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/harness/checks.sh"
+source "$here/../../scripts/lib/checks.sh"
 ppd=$1 probe=$2 ts=$3
 
 english=$(LANG=C "$probe" "$ppd") || { echo "probe failed on $ppd"; exit 1; }

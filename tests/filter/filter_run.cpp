@@ -200,7 +200,7 @@ unsigned char PlaneAt(const PlaneInfo& plane, int row, int x)
     return plane.rows[static_cast<size_t>(plane.height - 1 - row) * plane.rowBytes + static_cast<size_t>(x)];
 }
 
-// Every test of this program runs in a private /tmp (tests/private_tmp.sh),
+// Every test of this program runs in a private /tmp (scripts/lib/with_private_tmp.sh),
 // where the filters' job files meet neither the machine's nor another test's.
 int main(int argc, char** argv)
 {

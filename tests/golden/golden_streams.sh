@@ -6,7 +6,7 @@
 # receives fails here.
 #
 #   golden_streams.sh FILTER MKRASTER PPD DIGESTS [--update]
-# Runs inside a private /tmp (tests/private_tmp.sh): the filter reads the
+# Runs inside a private /tmp (scripts/lib/with_private_tmp.sh): the filter reads the
 # backend's job file from /tmp.
 set -euo pipefail
 filter=$1 mkraster=$2 ppd=$3 digests=$4 update=${5:-}

@@ -6,7 +6,7 @@
 #   lupdate_roundtrip.sh LUPDATE LRELEASE SOURCE_DIR
 set -u
 lupdate=$1 lrelease=$2 src=$3
-source "$(dirname "$0")/../cups/harness/checks.sh"
+source "$(dirname "$0")/../../scripts/lib/checks.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for ts in "$src"/translations/localize_*.ts; do

@@ -7,7 +7,7 @@
 #   backend_test.sh BACKEND RIG
 set -u
 backend=$1 rig=$2
-source "$(dirname "$0")/../cups/harness/checks.sh"
+source "$(dirname "$0")/../../scripts/lib/checks.sh"
 
 if [[ -z ${KZR_ON_BUS:-} ]]; then
   work=$(mktemp -d /tmp/kzr-backend.XXXXXX)

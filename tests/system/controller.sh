@@ -14,10 +14,10 @@
 # kzr_stop_all stops them, the controller and the private scheduler.
 # shellcheck shell=bash
 _kzr_system=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=../cups/harness/checks.sh
-source "$_kzr_system/../cups/harness/checks.sh"
-# shellcheck source=../cups/harness/cupsd.sh
-source "$_kzr_system/../cups/harness/cupsd.sh"
+# shellcheck source=../../scripts/lib/checks.sh
+source "$_kzr_system/../../scripts/lib/checks.sh"
+# shellcheck source=../../scripts/lib/cupsd.sh
+source "$_kzr_system/../../scripts/lib/cupsd.sh"
 
 _kzr_orders=0
 answer=

@@ -13,7 +13,7 @@ cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 serverbin=$(cache_value KZR_CUPS_SERVERBIN)
 modeldir=$(cache_value KZR_CUPS_MODELDIR)
 statusdir=$(cache_value KZR_STATUS_DIR)
-source "$(dirname "$0")/../cups/harness/checks.sh"
+source "$(dirname "$0")/../../scripts/lib/checks.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

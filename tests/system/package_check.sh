@@ -11,7 +11,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 src=$(cd "$here/../.." && pwd)
-source "$here/../cups/harness/checks.sh"
+source "$here/../../scripts/lib/checks.sh"
 out=${1:-$(mktemp -d)}
 
 for tool in dpkg-buildpackage dpkg-checkbuilddeps lintian appstreamcli desktop-file-validate systemd-analyze man; do

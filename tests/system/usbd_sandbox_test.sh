@@ -5,7 +5,7 @@
 # under the unit's limits, as far as a machine without a running systemd can
 # impose them. DevicePolicy= and IPAddressDeny= need systemd's cgroup
 # programs; they are only scored. (package_check.sh verifies the unit.)
-# Run as root in a private /tmp (tests/private_tmp.sh):
+# Run as root in a private /tmp (scripts/lib/with_private_tmp.sh):
 #   usbd_sandbox_test.sh UNIT_IN DAEMON RIG PPD FILTER BACKEND
 set -u
 
@@ -56,11 +56,11 @@ if [[ ${1:-} == --inside ]]; then
 fi
 
 unit_in=$1 daemon=$2 rig=$3 ppd=$4 filter=$5 backend=$6
-harness=$(cd "$(dirname "$0")/../cups/harness" && pwd)
-# shellcheck source=../cups/harness/cupsd.sh
-source "$harness/cupsd.sh"
-# shellcheck source=../cups/harness/checks.sh
-source "$harness/checks.sh"
+lib=$(cd "$(dirname "$0")/../../scripts/lib" && pwd)
+# shellcheck source=../../scripts/lib/cupsd.sh
+source "$lib/cupsd.sh"
+# shellcheck source=../../scripts/lib/checks.sh
+source "$lib/checks.sh"
 if [[ $(id -u) -ne 0 ]] || ! command -v systemd-analyze setpriv unshare umockdev-wrapper >/dev/null; then
   echo "needs root, systemd-analyze, setpriv, unshare and umockdev-wrapper; skipping" >&2
   exit 77

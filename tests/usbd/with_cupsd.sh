@@ -6,7 +6,7 @@
 set -eu
 ppd=$1
 shift
-source "$(dirname "$0")/../cups/harness/cupsd.sh"
+source "$(dirname "$0")/../../scripts/lib/cupsd.sh"
 # Queues only need their backend's scheme to exist: nothing is printed.
 kzr_cupsd_start "$ppd" /bin/true /bin/true || exit 1
 mkdir "$KZR_CUPSD_DIR/wrap"

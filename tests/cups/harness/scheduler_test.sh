@@ -6,10 +6,10 @@
 # shellcheck shell=bash
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-source "$here/harness/private_tmp.sh"
+source "$here/../../scripts/lib/private_tmp.sh"
 kzr_private_tmp "$@"
-source "$here/harness/checks.sh"
-source "$here/harness/cupsd.sh"
+source "$here/../../scripts/lib/checks.sh"
+source "$here/../../scripts/lib/cupsd.sh"
 source "$here/harness/inputs.sh"
 source "$here/harness/media.sh"
 source "$here/harness/expect.sh"

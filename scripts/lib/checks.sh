@@ -1,6 +1,7 @@
-# Small assertion helpers for the shell tests. Every failed check prints
-# what was expected and counts; kzr_finish turns the count into the exit
-# status, so one run reports every broken expectation, not just the first.
+# Small assertion helpers for the shell tests, soaks and package checks.
+# Every failed check prints what was expected and counts; kzr_finish turns
+# the count into the exit status, so one run reports every broken
+# expectation, not just the first.
 # shellcheck shell=bash
 
 kzr_failures=0

@@ -1,7 +1,7 @@
-# Runs the calling test in a mount namespace of its own with an empty
-# tmpfs on /tmp. The programs under test share files in /tmp by fixed
-# names; a private /tmp keeps tests from seeing each other's files (CTest
-# runs them in parallel) or the machine's. Needs root, as CI has.
+# Runs the calling script (a test, the demo, a soak) in a mount namespace of
+# its own with an empty tmpfs on /tmp. The programs share files in /tmp by
+# fixed names; a private /tmp keeps runs from seeing each other's files
+# (CTest runs tests in parallel) or the machine's. Needs root, as CI has.
 # shellcheck shell=bash
 
 # kzr_private_tmp "$0" "$@": re-executes the script inside the namespace
@@ -14,6 +14,6 @@ kzr_private_tmp() {
     fi
     # The shared wrapper also carries a checkout or build tree that lies
     # under /tmp into the private one.
-    KZR_PRIVATE_TMP=1 exec sh "$(dirname "${BASH_SOURCE[0]}")/../../private_tmp.sh" "$BASH" "$@"
+    KZR_PRIVATE_TMP=1 exec sh "$(dirname "${BASH_SOURCE[0]}")/with_private_tmp.sh" "$BASH" "$@"
   fi
 }

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs a command with a private, empty /tmp: the programs share files at
-# fixed names in /tmp, and tests must neither see nor leave any there (CTest
-# runs them in parallel, and the machine may have its own).
+# fixed names in /tmp, and neither a test nor the demo may see or leave any
+# there (CTest runs tests in parallel, and the machine may have its own).
 # A checkout or build tree that itself lies under /tmp (the command, its
 # arguments, the working folder) is carried into the private /tmp by a bind
 # mount, so the command can still be found.
