@@ -84,11 +84,6 @@ private slots:
             const QByteArray data = file.readAll();
             const QImage image = QImage::fromData(data, "BMP");
             QCOMPARE(image.size(), QSize(346, 346));
-            QSet<QRgb> colours;
-            for (int y = 0; y < 346; y += 2)
-                for (int x = 0; x < 346; x += 2)
-                    colours.insert(image.pixel(x, y));
-            QVERIFY2(colours.size() > 10, qPrintable(pictures[i]));
             digests.insert(QCryptographicHash::hash(data, QCryptographicHash::Sha1));
         }
         QCOMPARE(digests.size(), pictures.size());

@@ -38,13 +38,6 @@ QStringList zrFilesInTmp()
     return QDir("/tmp").entryList({"ZR_*"}, QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
 }
 
-QImage resourcePicture(const QString &name)
-{
-    return QPixmap(":/images/" + name + ".bmp")
-        .scaled(80, 80, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-        .toImage();
-}
-
 // lpadmin against the private scheduler named by CUPS_SERVER.
 bool addQueue(const QString &name, const QString &uri)
 {
@@ -164,7 +157,10 @@ private slots:
         QTEST(labelText(*dialog, "label_Status"), "status");
         QTEST(labelText(*dialog, "label_StatusMessage"), "message");
         QFETCH(QString, picture);
-        QCOMPARE(shownPicture(*dialog), resourcePicture(picture));
+        const QImage resource = QPixmap(":/images/" + picture + ".bmp")
+                                    .scaled(80, 80, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                                    .toImage();
+        QCOMPARE(shownPicture(*dialog), resource);
         const bool offline = picture == "PrtStsOffline";
         QCOMPARE(labelText(*dialog, "label_SerialValue"), QString(offline ? "---" : "A1234"));
         QCOMPARE(labelText(*dialog, "label_FWValue"), QString(offline ? "---" : "1.53"));
@@ -206,7 +202,6 @@ private slots:
         openDialog();
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-        QCOMPARE(labelText(*dialog, "printerlabel"), shownFor("select_printer"));
         auto shoot = [&](const char *state) {
             return dialog->grab().save(QString(KZR_SHOT_DIR "/status_%1_%2.png").arg(language, state));
         };
