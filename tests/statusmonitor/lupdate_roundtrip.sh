@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The catalogues survive Qt's own tools: lupdate over the monitor's sources,
-# run into copies of the six .ts files, finds every message (none turns
-# obsolete or vanished, none is added), and lrelease makes the same
-# catalogues from the updated copies as from the originals.
+# The catalogues survive Qt's own tools: lupdate over the monitor's sources
+# finds every message of copies of the .ts files, none obsolete or added, and
+# lrelease makes the same catalogues from the copies as from the originals.
 #   lupdate_roundtrip.sh LUPDATE LRELEASE SOURCE_DIR
 set -u
 lupdate=$1 lrelease=$2 src=$3

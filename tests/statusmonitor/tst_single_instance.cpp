@@ -19,14 +19,11 @@ class FakeCopy
 public:
     explicit FakeCopy(int user = -1)
     {
-        const QString copy = QString("exec -a %1 sleep 120").arg(kInstallPath);
-        if (user < 0) {
-            process.start("bash", {"-c", copy});
-        } else {
-            const QString id = QString::number(user);
-            process.start("setpriv", {"--reuid=" + id, "--regid=" + id, "--clear-groups",
-                                      "bash", "-c", copy});
-        }
+        QStringList command = {"bash", "-c", QString("exec -a %1 sleep 120").arg(kInstallPath)};
+        const QString id = QString::number(user);
+        if (user >= 0)
+            command = QStringList{"setpriv", "--reuid=" + id, "--regid=" + id, "--clear-groups"} + command;
+        process.start(command.takeFirst(), command);
         process.waitForStarted();
     }
     ~FakeCopy()

@@ -7,12 +7,10 @@ display=:42
 Xvfb "$display" -screen 0 1024x768x24 -br -nolisten tcp -nolisten local >/dev/null 2>&1 &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true' EXIT
-tries=0
-until [ -S /tmp/.X11-unix/X42 ]; do
-    kill -0 "$pid" 2>/dev/null || { echo "Xvfb did not start" >&2; exit 1; }
-    tries=$((tries + 1))
-    [ "$tries" -lt 100 ] || { echo "Xvfb did not start" >&2; exit 1; }
+for _ in $(seq 100); do
+    [ -S /tmp/.X11-unix/X42 ] && break
     sleep 0.1
 done
+[ -S /tmp/.X11-unix/X42 ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY="$display" QT_QPA_PLATFORM=xcb
 "$@"
